@@ -1,0 +1,143 @@
+#include "cli/cli_args.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "core/platform/prompt.h"
+
+bool CliArgs::Parse(const std::vector<std::string>& argv, const CliOptionSpec& spec) {
+  for (size_t i = 0; i < argv.size(); ++i) {
+    const std::string& a = argv[i];
+    if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+      std::string name = a;
+      std::string value;
+      bool inlineValue = false;
+      if (auto eq = a.find('='); eq != std::string::npos) {
+        name = a.substr(0, eq);
+        value = a.substr(eq + 1);
+        inlineValue = true;
+      }
+      if (spec.flags.count(name)) {
+        if (inlineValue) {
+          error_ = name + " takes no value";
+          return false;
+        }
+        values_[name] = "";
+      } else if (spec.valued.count(name)) {
+        if (!inlineValue) {
+          if (i + 1 >= argv.size()) {
+            error_ = name + " needs a value";
+            return false;
+          }
+          value = argv[++i];
+        }
+        values_[name] = value;
+      } else {
+        error_ = "unknown option " + name;
+        return false;
+      }
+    } else {
+      positional_.push_back(a);
+    }
+  }
+  return true;
+}
+
+std::optional<std::string> CliArgs::Value(const std::string& name) const {
+  auto it = values_.find(name);
+  if (it == values_.end()) return std::nullopt;
+  return it->second;
+}
+
+bool CliArgs::UInt(const std::string& name, unsigned long& out, unsigned long fallback) {
+  auto v = Value(name);
+  if (!v) {
+    out = fallback;
+    return true;
+  }
+  const char* s = v->c_str();
+  char* end = nullptr;
+  errno = 0;
+  unsigned long long n = std::strtoull(s, &end, 10);
+  if (v->empty() || *end != '\0' || errno != 0 || s[0] == '-' || n > 0xFFFFFFFFull) {
+    error_ = name + " needs a whole number from 0 to 4294967295, not \"" + *v + "\"";
+    return false;
+  }
+  out = static_cast<unsigned long>(n);
+  return true;
+}
+
+bool CliArgs::Double(const std::string& name, double& out, double fallback) {
+  auto v = Value(name);
+  if (!v) {
+    out = fallback;
+    return true;
+  }
+  char* end = nullptr;
+  errno = 0;
+  double d = std::strtod(v->c_str(), &end);
+  if (v->empty() || *end != '\0' || errno != 0) {
+    error_ = name + " needs a number, not \"" + *v + "\"";
+    return false;
+  }
+  out = d;
+  return true;
+}
+
+int UsageError(const CliCommand& command, const std::string& message) {
+  std::fprintf(stderr, "sonvue-cli %s: %s\n(see sonvue-cli %s --help)\n", command.name,
+               message.c_str(), command.name);
+  return kExitUsage;
+}
+
+namespace {
+
+void PrintToolHelp(FILE* out) {
+  std::fprintf(out,
+               "usage: sonvue-cli COMMAND [ARGUMENTS]\n"
+               "\n"
+               "Sonvue's audio analysis engine for scripts. Files are read and written exactly\n"
+               "as the desktop program reads and writes them; messages the program would show\n"
+               "in a box are printed on stderr as \"TITLE: TEXT\".\n"
+               "\n"
+               "commands:\n");
+  for (const CliCommand* c : CliCommands()) std::fprintf(out, "  %-10s %s\n", c->name, c->summary);
+  std::fprintf(out,
+               "\n"
+               "\"sonvue-cli COMMAND --help\" describes a command. Exit status: 0 done,\n"
+               "1 refused (bad file or range), 2 wrong command line.\n");
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv) {
+  StderrPrompt prompt;
+  ScopedPrompt scoped(&prompt);
+  if (argc < 2) {
+    PrintToolHelp(stderr);
+    return kExitUsage;
+  }
+  std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintToolHelp(stdout);
+    return kExitOk;
+  }
+  for (const CliCommand* c : CliCommands()) {
+    if (name != c->name) continue;
+    std::vector<std::string> rest(argv + 2, argv + argc);
+    for (const std::string& a : rest) {
+      if (a == "--help" || a == "-h") {
+        std::fputs(c->usage, stdout);
+        return kExitOk;
+      }
+    }
+    CliArgs args;
+    if (!args.Parse(rest, c->options)) return UsageError(*c, args.error());
+    return c->run(args);
+  }
+  std::fprintf(stderr, "sonvue-cli: unknown command \"%s\"\n", name.c_str());
+  PrintToolHelp(stderr);
+  return kExitUsage;
+}

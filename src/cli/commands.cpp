@@ -1,0 +1,10 @@
+// The list of sonvue-cli's commands, in the order --help shows them.
+#include "cli/commands.h"
+
+const std::vector<const CliCommand*>& CliCommands() {
+  static const std::vector<const CliCommand*> commands = {
+      &kInfoCommand,
+      &kCutCommand,
+  };
+  return commands;
+}

@@ -1,0 +1,6 @@
+#pragma once
+// The commands of sonvue-cli, each defined in its own file.
+#include "cli/cli_args.h"
+
+extern const CliCommand kInfoCommand;
+extern const CliCommand kCutCommand;

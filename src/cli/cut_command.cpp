@@ -1,0 +1,43 @@
+// sonvue-cli cut IN OUT --from A --to B: a range of frames saved as a WAVE file.
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "core/wave/wave.h"
+
+namespace {
+
+int RunCut(CliArgs& args) {
+  if (args.Positional().size() != 2) return UsageError(kCutCommand, "needs IN.wav and OUT.wav");
+  unsigned long from = 0, to = 0;
+  if (!args.UInt("--from", from, 0) || !args.UInt("--to", to, 0)) {
+    return UsageError(kCutCommand, args.error());
+  }
+  CWave wave;
+  if (!wave.LoadWaveFile(args.Positional()[0])) {
+    std::fprintf(stderr, "sonvue-cli cut: %s cannot be read\n", args.Positional()[0].c_str());
+    return kExitRefused;
+  }
+  if (from != 0 && from >= to) {
+    std::fprintf(stderr, "sonvue-cli cut: refused range %lu..%lu (from must lie below to)\n", from, to);
+    return kExitRefused;
+  }
+  if (!wave.SaveWaveFile(args.Positional()[1], static_cast<uint32_t>(from), static_cast<uint32_t>(to))) {
+    return kExitRefused;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const CliCommand kCutCommand = {
+    "cut",
+    "save a range of frames of a WAVE file as a new WAVE file",
+    "usage: sonvue-cli cut IN.wav OUT.wav [--from A] [--to B]\n"
+    "\n"
+    "Saves frames A up to (not including) B as the program's \"save wave\" does:\n"
+    "A = B = 0 (the default) saves the whole wave; a start at or beyond the end of the\n"
+    "wave saves the whole wave; a nonzero A not below B is refused (exit 1) and OUT is\n"
+    "left untouched. OUT is replaced only when it has been written completely.\n",
+    {{"--from", "--to"}, {}},
+    RunCut,
+};

@@ -1,0 +1,54 @@
+// Temporary files of the wave buffer and the editing undo copies.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/platform/prompt.h"
+#include "core/wave/wave.h"
+
+bool UseTempFiles = true;
+
+namespace {
+
+std::string TempDirectory() {
+  const char* dir = std::getenv("TMPDIR");
+  if (dir && *dir) return dir;
+  return "/tmp";
+}
+
+}  // namespace
+
+bool MakeTempFileName(const char* prefix, std::string& path) {
+  std::string p = (prefix && *prefix) ? prefix : "wft";
+  std::string dir = TempDirectory();
+  if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::string pattern = dir + "/" + p + "XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  int fd = ::mkostemp(name.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  path = name.data();
+  return true;
+}
+
+bool ReportTempFileError(int kind) {
+  UseTempFiles = false;
+  std::string text =
+      "テンポラリファイルの作成に失敗しました。\n"
+      "以後ソンビューを終了するまでは、テンポラリファイルを使わず、\nすべてメモリで処理します。\n"
+      "ディスクの空き領域が不足している場合がありますので、ご確認ください。\n";
+  const char* title = "テンポラリファイル作成エラー";
+  if (kind == 1) {
+    text += "\nメモリを使って処理を続行しますか？";
+    return ShowMessage(title, text, PromptButtons::YesNo, PromptIcon::Question) ==
+           PromptAnswer::Yes;
+  }
+  if (kind == 2) text += "\n今回のコマンド処理は中止します。\n";
+  ShowMessage(title, text, PromptButtons::Ok, PromptIcon::Warning);
+  return false;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// The desktop program's side of the core's platform interfaces: message boxes as
+// QMessageBox, event pumping and the wait cursor.
+#include "core/platform/prompt.h"
+
+class QWidget;
+
+class QtPrompt : public Prompt {
+ public:
+  PromptAnswer Show(const std::string& title, const std::string& text, PromptButtons buttons,
+                    PromptIcon icon) override;
+};
+
+// Installs QtPrompt and the Qt hooks for the lifetime of the process.
+void InstallQtPlatform();

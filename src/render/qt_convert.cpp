@@ -1,0 +1,1 @@
+#include "render/qt_convert.h"
