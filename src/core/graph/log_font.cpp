@@ -1,0 +1,37 @@
+#include "core/graph/log_font.h"
+
+#include <cstring>
+
+#include "core/textio/cp932.h"
+
+std::string LogFont::FaceNameUtf8() const {
+  return Cp932ToUtf8(std::string(faceName, strnlen(faceName, sizeof faceName)));
+}
+
+void LogFont::SetFaceNameUtf8(const std::string& utf8) {
+  std::memset(faceName, 0, sizeof faceName);
+  // Convert character by character so that the cut never splits a double-byte character.
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    auto lead = static_cast<unsigned char>(utf8[i]);
+    size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    std::string piece = Utf8ToCp932(utf8.substr(i, len));
+    if (out.size() + piece.size() > sizeof faceName - 1) break;
+    out += piece;
+    i += len;
+  }
+  std::memcpy(faceName, out.data(), out.size());
+}
+
+LogFont DefaultLogFont() {
+  LogFont f;
+  f.height = -34;
+  f.weight = 400;
+  f.charSet = 128;
+  f.outPrecision = 3;
+  f.clipPrecision = 2;
+  f.quality = 1;
+  f.pitchAndFamily = 50;
+  f.SetFaceNameUtf8("ＭＳ Ｐゴシック");
+  return f;
+}
