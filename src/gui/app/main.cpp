@@ -1,17 +1,8 @@
 // The desktop program.
-#include <QApplication>
-
-#include "gui/app/main_frame.h"
-#include "gui/platform/qt_platform.h"
+#include "gui/app/wav_app.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setOrganizationName(QStringLiteral("tamarisk"));
-  QApplication::setApplicationName(QStringLiteral("Sonvue"));
-  InstallQtPlatform();
-
-  CMainFrame frame;
-  frame.show();
-  for (int i = 1; i < argc; ++i) frame.OpenFile(QString::fromLocal8Bit(argv[i]));
+  CWavApp app(argc, argv);
+  if (!app.InitInstance()) return 0;
   return app.exec();
 }
