@@ -479,7 +479,8 @@ uint32_t CWave::CurrentDevicePosition(int direction, uint32_t last) {
   uint32_t p = direction == WaveDevice::kInput ? device_->InputPosition() : device_->OutputPosition();
   int slot = -1;
   uint32_t frame = 0;
-  device_->MapPosition(p, direction, slot, frame);
+  // A position outside every block is no frame of this wave.
+  if (!device_->MapPosition(p, direction, slot, frame)) return last;
   return frame < frameCount_ ? frame : last;
 }
 
