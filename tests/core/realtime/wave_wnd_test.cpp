@@ -111,7 +111,11 @@ TEST_F(WaveWndTest, PlayingToTheEndReportsTheEndAndKeepsThePositionReadable) {
   sim.AdvanceFrames(749);
   EXPECT_TRUE(w.IsBusy());
   EXPECT_EQ(w.GetPlayPosition(), 999u);
+  sim.HoldCompletions(true);
   sim.AdvanceFrames(1);
+  EXPECT_TRUE(w.IsBusy());
+  EXPECT_EQ(w.GetPlayPosition(), 1000u);  // at the end, its report still on the way
+  sim.HoldCompletions(false);
   EXPECT_FALSE(w.IsBusy());
   EXPECT_EQ(w.LastPlayPosition(), 1000u);
   EXPECT_EQ(w.GetPlayPosition(), 1000u);
