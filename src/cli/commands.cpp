@@ -5,6 +5,8 @@ const std::vector<const CliCommand*>& CliCommands() {
   static const std::vector<const CliCommand*> commands = {
       &kInfoCommand,
       &kCutCommand,
+      &kPlayCommand,
+      &kRecordCommand,
   };
   return commands;
 }

@@ -4,3 +4,5 @@
 
 extern const CliCommand kInfoCommand;
 extern const CliCommand kCutCommand;
+extern const CliCommand kPlayCommand;
+extern const CliCommand kRecordCommand;

@@ -479,8 +479,11 @@ uint32_t CWave::CurrentDevicePosition(int direction, uint32_t last) {
   uint32_t p = direction == WaveDevice::kInput ? device_->InputPosition() : device_->OutputPosition();
   int slot = -1;
   uint32_t frame = 0;
-  device_->MapPosition(p, direction, slot, frame);
-  return frame < frameCount_ ? frame : last;
+  // A position outside every block is no frame of this wave. The end of the wave itself is
+  // a position: the device has got there and its report is on the way; falling back to the
+  // last report would jump back to where the previous block ended.
+  if (!device_->MapPosition(p, direction, slot, frame)) return last;
+  return frame <= frameCount_ ? frame : last;
 }
 
 uint32_t CWave::GetRecordPosition() {

@@ -283,7 +283,10 @@ TEST(Wave, DevicePositionsFollowTheDeviceWhileBusy) {
   ASSERT_TRUE(w.Play(0, 0));
   device.outputPosition = 60;
   EXPECT_EQ(w.GetPlayPosition(), 60u);
-  device.outputPosition = 100;  // at the end: the last reported position
+  // At the end, before the device's report has arrived: the end, not the old report.
+  device.outputPosition = 100;
+  EXPECT_EQ(w.GetPlayPosition(), 100u);
+  device.outputPosition = 101;  // no frame of this wave: the last reported position
   EXPECT_EQ(w.GetPlayPosition(), 42u);
   w.Stop();
   EXPECT_EQ(device.closes, 2);
