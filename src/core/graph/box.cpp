@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/doc/archive.h"
+#include "core/graph/label_memory.h"
 #include "core/realtime/analysis_settings.h"
 #include "core/wave/wave.h"
 
@@ -15,26 +16,6 @@ namespace {
 constexpr size_t kMaxPointCount = size_t{1} << 26;
 // Tick walks stop after this many ticks whatever the axis says.
 constexpr int kMaxTicksPerAxis = 10000;
-
-// The label rectangles already drawn for one axis: a new label is drawn only where it
-// meets none of them. The first 30 are remembered; later labels are tested against those.
-class LabelMemory {
- public:
-  bool IsFree(const Rect& r) const {
-    Rect common;
-    for (int i = 0; i < count_; ++i)
-      if (IntersectRect(common, r, rects_[i])) return false;
-    return true;
-  }
-  void Remember(const Rect& r) {
-    if (count_ < kCapacity) rects_[count_++] = r;
-  }
-
- private:
-  static constexpr int kCapacity = 30;
-  std::array<Rect, kCapacity> rects_{};
-  int count_ = 0;
-};
 
 enum Outcode : int { kRightOf = 1, kLeftOf = 2, kBeyondBottom = 4, kBeforeTop = 8 };
 
