@@ -21,6 +21,13 @@ void DrawWholePage(QPainter& painter, QtDeviceContext::Surface surface, BoxPage&
 
 }  // namespace
 
+void DrawPageWithPainter(QPainter& painter, QtDeviceContext::Surface surface, BoxPage& page,
+                         int dpiX, int dpiY) {
+  const Size size = page.GetDocSize();
+  if (size.cx <= 0 || size.cy <= 0 || dpiX <= 0 || dpiY <= 0) return;
+  DrawWholePage(painter, surface, page, size, DeviceMapping::ForPage(size.cx, size.cy, dpiX, dpiY));
+}
+
 QImage RenderPageImage(BoxPage& page, int dpi) {
   const Size size = page.GetDocSize();
   if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return {};

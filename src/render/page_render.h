@@ -5,7 +5,10 @@
 #include <QImage>
 #include <QString>
 
+#include "render/qt_device_context.h"
+
 class BoxPage;
+class QPainter;
 
 // Default resolutions: a screen of 96 pixels per inch for images, a printer of 600 dots
 // per inch for PDF, and one SVG unit per 0.1 mm.
@@ -16,6 +19,12 @@ inline constexpr int kDefaultSvgDpi = 254;
 // The page on a white Format_RGB32 image of page size x dpi / 254 pixels. A null image when
 // the page is empty or the image would be too large.
 QImage RenderPageImage(BoxPage& page, int dpi = kDefaultImageDpi);
+
+// Draws the whole page with a painter that is active on a device of dpi dots per inch, the
+// page's top left corner at the device origin: a QPrinter page (which the desktop program
+// prints through), an image, a PDF or SVG writer. The page area is filled white first.
+void DrawPageWithPainter(QPainter& painter, QtDeviceContext::Surface surface, BoxPage& page,
+                         int dpiX, int dpiY);
 
 // Each writes the file and returns an empty text, or a text that says why it could not.
 QString RenderPagePng(BoxPage& page, const QString& path, int dpi = kDefaultImageDpi);

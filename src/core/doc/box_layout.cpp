@@ -64,17 +64,19 @@ Rect DefaultBoxRect(int type, bool plain, std::span<const PlacedBox> existing,
   width = std::max(width, minWidth);
   height = std::max(height, minHeight);
 
+  // A box a third as high as wide keeps at least the minimum size too: on a narrow page a
+  // third of the width leaves no room for the plot between the label margins.
   Rect r;
   if (!any) {
     r.left = layout.leftMargin;
-    r.right = layout.width - layout.rightMargin;
+    r.right = std::max(layout.width - layout.rightMargin, r.left + minWidth);
     r.bottom = -layout.topMargin;
-    r.top = r.bottom - (r.right - r.left) / 3;
+    r.top = r.bottom - std::max((r.right - r.left) / 3, minHeight);
   } else {
     r.left = left;
     r.right = left + width;
     r.bottom = lowest - kGapBetweenBoxes;
-    r.top = sameGroup ? r.bottom - height : r.bottom - width / 3;
+    r.top = r.bottom - (sameGroup ? height : std::max(width / 3, minHeight));
   }
   if (group == kGroup3d && !sameGroup)
     r.top = r.bottom - static_cast<int32_t>((r.bottom - r.top) * 1.5);

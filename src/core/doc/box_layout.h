@@ -42,7 +42,8 @@ int BoxGroup(int type);
 
 // The placement rule: the default rectangle of a new box of the type, below the boxes
 // already on the page (given in slot order), as wide as the box of its own group when there
-// is one.
+// is one, otherwise as wide as the widest box and a third as high; never below the minimum
+// size that the label margins need (375 x 340 with the default label cell).
 Rect DefaultBoxRect(int type, bool plain, std::span<const PlacedBox> existing,
                     const PageLayout& layout, StringSize stringSize);
 

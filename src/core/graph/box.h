@@ -158,6 +158,8 @@ class CBox {
   void MoveTo(DeviceContext& dc, Point p, const Rect& clip);
   void LineTo(DeviceContext& dc, Point p, const Rect& clip);
   void PlotPoint(DeviceContext& dc, Point p, const Rect& clip);
+  // A filled outline in the current pen and brush. (The clipped outline under a spectrum,
+  // ClipPolygon, comes with the 3D spectrum box that fills it.)
   void Polygon(DeviceContext& dc, const Point* points, int count);
   // Places the mark at a device point; returns the peak side searched (-1 none).
   int SetMark(DeviceContext& dc, int deviceX, int deviceY);

@@ -69,6 +69,13 @@ TEST(BoxLayout, SameGroupFixesTheSizeOtherGroupsWidenIt) {
   std::vector<PlacedBox> tiny{{kBoxWaveLeft, {0, -100, 50, -50}}};
   EXPECT_EQ(Place(kBoxWaveRight, tiny), (Rect{0, -130 - 340, 375, -130}));
   EXPECT_EQ(Place(kBoxWaveRight, tiny, {}, true), (Rect{0, -130 - 100, 100, -130}));
+  // A third of a narrow width is raised to the minimum height, on an empty page as well;
+  // an empty page narrower than the minimum width gets a box wider than the page.
+  std::vector<PlacedBox> narrow{{kBoxInfo, {0, -217, 500, 0}}};
+  EXPECT_EQ(Place(kBoxWaveLeft, narrow), (Rect{0, -247 - 340, 500, -247}));
+  PageLayout small;
+  small.width = 300;
+  EXPECT_EQ(Place(kBoxWaveLeft, {}, small), (Rect{0, -340, 375, 0}));
   // The first 3D box is half as high again.
   std::vector<PlacedBox> one{{kBoxWaveMono, {0, -400, 1200, 0}}};
   EXPECT_EQ(Place(kBoxFft3dMono, one), (Rect{0, -430 - 600, 1200, -430}));
