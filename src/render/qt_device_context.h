@@ -8,6 +8,7 @@
 // platform's device contexts: a line leaves out its last pixel, a fill leaves out the right
 // and bottom device edges, and XOR drawn twice on a Format_RGB32 image restores it bit for
 // bit. Text is never mirrored: it is laid out in device pixels from its reference point.
+// Surfaces without raster operations (PDF, SVG) draw an XOR pen as a plain pen.
 //
 // On printer pages and vector pictures connected lines of one pen are gathered into one
 // polyline (the file stays small), and text is drawn without its background box: the page

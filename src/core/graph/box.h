@@ -200,8 +200,8 @@ class CBox {
     selectionLast_ = last;
   }
 
-  // Mouse interaction (hit test, dragging, sizing and the zoom band) lives beside these in
-  // its own file and uses the drag fields below.
+  // Mouse interaction (hit test, moving and sizing, the zoom band) joins these operations
+  // and works on the drag fields below.
 
  protected:
   // The label cell of the analysis settings (110 x 35 without settings).
