@@ -6,3 +6,4 @@ extern const CliCommand kInfoCommand;
 extern const CliCommand kCutCommand;
 extern const CliCommand kPlayCommand;
 extern const CliCommand kRecordCommand;
+extern const CliCommand kRenderCommand;

@@ -9,10 +9,12 @@
 
 namespace {
 
-// Colour indices of a set in memory, and the order and names in which they are stored.
-enum { kGBack, kFBack, kFrame, kFront, kSection, kScope, kArea };
-constexpr int kStoredColorOrder[7] = {kFBack, kGBack, kFrame, kFront, kSection, kScope, kArea};
-constexpr const char* kColorNames[7] = {"grColor_gBack", "grColor_fBack",   "grColor_frame",
+// The colours of a set in the order in which they are stored, and their value names by
+// their index in memory.
+constexpr int kStoredColorOrder[kColorSetSize] = {kColorFrameBack, kColorGraphBack, kColorFrame,
+                                                  kColorGraph,     kColorScale,     kColorMark,
+                                                  kColorArea};
+constexpr const char* kColorNames[kColorSetSize] = {"grColor_gBack", "grColor_fBack",   "grColor_frame",
                                         "grColor_front", "grColor_section", "grColor_scope",
                                         "grColor_area"};
 
@@ -51,22 +53,7 @@ void ReadByte(const SettingsStore& store, const char* name, uint8_t& value) {
 
 }  // namespace
 
-AppColorSet DefaultAppColorSet() {
-  AppColorSet c{};
-  c[kGBack] = 0xC0C0C0;
-  c[kFBack] = 0xFFFFFF;
-  c[kFrame] = 0x000000;
-  c[kFront] = 0x000000;
-  c[kSection] = 0x008000;
-  c[kScope] = 0xFFFFFF;
-  c[kArea] = 0x808080;
-  return c;
-}
-
-AppSettings::AppSettings() {
-  colorSets.fill(DefaultAppColorSet());
-  userColors.fill(0xFFFFFF);
-}
+AppSettings::AppSettings() { userColors.fill(0xFFFFFF); }
 
 std::string ColorValueName(int colorIndex, int setIndex) {
   return std::string(kColorNames[colorIndex]) + TwoDigits(setIndex);

@@ -7,14 +7,11 @@
 #include <cstdint>
 #include <string>
 
+#include "core/graph/color_set.h"
 #include "core/graph/log_font.h"
 
 class SettingsStore;
 
-// Seven colours (0x00BBGGRR) of one box kind, in the order graph background, frame
-// background, frame line, graph line, scale lines, mark, selection area.
-using AppColorSet = std::array<uint32_t, 7>;
-inline constexpr int kColorSetCount = 13;
 inline constexpr int kUserColorCount = 16;
 
 struct AppSettings {
@@ -33,7 +30,7 @@ struct AppSettings {
   int32_t slantYPercent = 70;
   int32_t depthPitch = 10;   // 0.1 mm
   uint32_t fill3dColor = 0xFFFFFF;
-  std::array<AppColorSet, kColorSetCount> colorSets{};
+  std::array<ColorSet, kColorSetCount> colorSets = ApplicationDefaultColorSets();
   std::array<uint32_t, kUserColorCount> userColors{};
   int32_t textOutConditions = 1;  // textOut_Joken
   int32_t textOutNames = 1;       // textOut_Komoku
@@ -45,9 +42,6 @@ struct AppSettings {
 
   AppSettings();
 };
-
-// The colour set every box kind has on a first start.
-AppColorSet DefaultAppColorSet();
 
 // The value names, exactly as stored: "grColor_fBack03", "usrColor15".
 std::string ColorValueName(int colorIndex, int setIndex);

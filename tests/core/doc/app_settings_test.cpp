@@ -18,8 +18,8 @@ TEST(AppSettings, FirstStartDefaults) {
   EXPECT_EQ(s.frameRight, 768);
   EXPECT_EQ(s.frameTop, 192);
   EXPECT_EQ(s.frameBottom, 576);
-  for (const AppColorSet& set : s.colorSets) {
-    EXPECT_EQ(set, (AppColorSet{0xC0C0C0, 0xFFFFFF, 0, 0, 0x008000, 0xFFFFFF, 0x808080}));
+  for (const ColorSet& set : s.colorSets) {
+    EXPECT_EQ(set, (ColorSet{0xC0C0C0, 0xFFFFFF, 0, 0, 0x008000, 0xFFFFFF, 0x808080}));
   }
   EXPECT_EQ(s.textOutDelimiter, " , ");
 }

@@ -1,0 +1,22 @@
+#include "core/graph/box_factory.h"
+
+#include "core/graph/info_box.h"
+#include "core/graph/wave_box.h"
+
+int ChannelOfBoxType(int type) {
+  if (type < 0 || type > kBoxFft3dMono) return 0;
+  return type % 3 + 1;
+}
+
+std::unique_ptr<CBox> NewBoxOfType(int type) {
+  switch (type) {
+    case kBoxWaveLeft:
+    case kBoxWaveRight:
+    case kBoxWaveMono:
+      return std::make_unique<CWaveBox>();
+    case kBoxInfo:
+      return std::make_unique<CInfoBox>();
+    default:
+      return nullptr;
+  }
+}

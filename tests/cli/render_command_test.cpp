@@ -1,0 +1,73 @@
+// sonvue-cli render, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "cli_run.h"
+#include "core/wave/wave.h"
+#include "support/recording_prompt.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+void WriteWave(const std::string& path, uint16_t channels, uint32_t frames) {
+  CWave w;
+  w.SetFormat(44100, 16, channels);
+  ASSERT_TRUE(w.Allocate(frames));
+  for (uint32_t i = 0; i < frames; ++i) w.SetSample(i, static_cast<int>(i % 200) * 100, kChannelBoth);
+  RecordingPrompt quiet;
+  ASSERT_TRUE(w.SaveWaveFile(path, 0, 0));
+}
+
+// Width and height from a PNG's header chunk.
+std::pair<uint32_t, uint32_t> PngSize(const std::vector<uint8_t>& png) {
+  if (png.size() < 24 || std::memcmp(png.data() + 1, "PNG", 3) != 0) return {0, 0};
+  auto be32 = [&](size_t at) {
+    return uint32_t{png[at]} << 24 | uint32_t{png[at + 1]} << 16 | uint32_t{png[at + 2]} << 8 | png[at + 3];
+  };
+  return {be32(16), be32(20)};
+}
+
+}  // namespace
+
+TEST(CliRender, PngOfTheDefaultPageAtTheRequestedResolution) {
+  TempDir dir;
+  WriteWave(dir.Path("mono.wav"), 1, 4410);
+  CliResult r = RunSonvueCli({"render", dir.Path("mono.wav"), dir.Path("mono.png")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // Information box and mono box: a page of 1200 x 647 units at 96 dpi.
+  EXPECT_EQ(PngSize(ReadAllBytes(dir.Path("mono.png"))), (std::pair<uint32_t, uint32_t>{453, 244}));
+
+  WriteWave(dir.Path("stereo.wav"), 2, 4410);
+  r = RunSonvueCli({"render", dir.Path("stereo.wav"), dir.Path("stereo.png"), "--dpi", "254",
+                    "--width-mm", "200", "--timing"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("render_ms: "), std::string::npos);
+  // 2000 units wide; the boxes are a third as high as wide: 6.2 x 35 + 30 + 667 + 30 + 667.
+  EXPECT_EQ(PngSize(ReadAllBytes(dir.Path("stereo.png"))), (std::pair<uint32_t, uint32_t>{2000, 217 + 30 + 666 + 30 + 666}));
+}
+
+TEST(CliRender, PdfAndSvgOutputs) {
+  TempDir dir;
+  WriteWave(dir.Path("a.wav"), 2, 1000);
+  ASSERT_EQ(RunSonvueCli({"render", dir.Path("a.wav"), dir.Path("a.pdf")}).status, 0);
+  std::vector<uint8_t> pdf = ReadAllBytes(dir.Path("a.pdf"));
+  ASSERT_GT(pdf.size(), 4u);
+  EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 4), "%PDF");
+  ASSERT_EQ(RunSonvueCli({"render", dir.Path("a.wav"), dir.Path("a.SVG")}).status, 0);
+  std::vector<uint8_t> svg = ReadAllBytes(dir.Path("a.SVG"));
+  EXPECT_NE(std::string(svg.begin(), svg.end()).find("Wave R-ch"), std::string::npos);
+}
+
+TEST(CliRender, RefusesBadRequestsWithoutWriting) {
+  TempDir dir;
+  WriteWave(dir.Path("a.wav"), 1, 100);
+  EXPECT_EQ(RunSonvueCli({"render", dir.Path("a.wav"), dir.Path("a.gif")}).status, 2);
+  EXPECT_EQ(RunSonvueCli({"render", dir.Path("a.wav")}).status, 2);
+  EXPECT_EQ(RunSonvueCli({"render", dir.Path("a.wav"), dir.Path("a.png"), "--dpi", "5"}).status, 2);
+  EXPECT_EQ(RunSonvueCli({"render", dir.Path("a.wav"), dir.Path("a.png"), "--width-mm", "x"}).status, 2);
+  CliResult missing = RunSonvueCli({"render", dir.Path("none.wav"), dir.Path("a.png")});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("cannot be read"), std::string::npos);
+  EXPECT_TRUE(ReadAllBytes(dir.Path("a.png")).empty());
+}

@@ -1,0 +1,123 @@
+#include "core/doc/default_page.h"
+#include "core/doc/document_base.h"
+
+#include <gtest/gtest.h>
+
+#include "core/graph/recording_dc.h"
+#include "core/graph/wave_box.h"
+#include "support/recording_prompt.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+void FillWave(CWave& wave, uint16_t channels, uint32_t frames) {
+  wave.SetFormat(44100, 16, channels);
+  ASSERT_TRUE(wave.Allocate(frames));
+  for (uint32_t f = 0; f < frames; ++f) wave.SetSample(f, static_cast<int>(f % 100) * 100, kChannelBoth);
+}
+
+std::vector<int> Slots(const DefaultPage& page) {
+  std::vector<int> slots;
+  for (int s = 0; s < BoxPage::kSlotCount; ++s)
+    if (page.GetBox(s)) slots.push_back(s);
+  return slots;
+}
+
+}  // namespace
+
+TEST(DefaultPage, StereoWaveGetsInfoAndBothChannelsFittedToThePage) {
+  DefaultPage page;
+  FillWave(page.Wave(), 2, 44100);
+  page.SetUpForWave("music.wav");
+  EXPECT_EQ(Slots(page), (std::vector<int>{kBoxWaveLeft, kBoxWaveRight, kBoxInfo}));
+  EXPECT_EQ(page.GetBox(kBoxInfo)->GetRect(), (Rect{0, -217, 1200, 0}));
+  EXPECT_EQ(page.GetBox(kBoxWaveLeft)->GetRect(), (Rect{0, -647, 1200, -247}));
+  EXPECT_EQ(page.GetBox(kBoxWaveRight)->GetRect(), (Rect{0, -1077, 1200, -677}));
+  EXPECT_EQ(page.GetBox(kBoxWaveLeft)->PlotRect(), (Rect{120, -557, 1145, -317}));
+  EXPECT_EQ(page.GetBox(kBoxInfo)->PlotRect(), Rect{});
+  EXPECT_EQ(page.GetDocSize(), (Size{1200, 1077}));
+  const AnalysisSettings& s = page.Context().record;
+  EXPECT_EQ(s.fftRangeStart, 0u);
+  EXPECT_EQ(s.fftRangeEnd, 44100u);
+  EXPECT_EQ(WaveFileName(s), "music.wav");
+  EXPECT_EQ(page.GetBox(kBoxWaveRight)->Channel(), kChannelRight);
+  EXPECT_EQ(page.GetBox(kBoxWaveLeft)->Colors(), kApplicationDefaultColors);
+  EXPECT_EQ(page.GetBox(kBoxWaveLeft)->X().ValueEnd(), 44099 * 1000.0 / 44100);
+  EXPECT_EQ(page.GetBox(kBoxWaveLeft)->PlacedByUser(), 0);
+}
+
+TEST(DefaultPage, MonoWaveGetsTheMonoBox) {
+  DefaultPage page;
+  FillWave(page.Wave(), 1, 1000);
+  page.SetUpForWave("sine.wav");
+  EXPECT_EQ(Slots(page), (std::vector<int>{kBoxWaveMono, kBoxInfo}));
+  EXPECT_EQ(page.GetBox(kBoxWaveMono)->GetRect(), (Rect{0, -647, 1200, -247}));
+  EXPECT_EQ(page.GetDocSize(), (Size{1200, 647}));
+  EXPECT_FALSE(page.SetBox(13));
+  EXPECT_TRUE(page.SetBox(10));  // a slot without a box class stays empty
+  EXPECT_EQ(page.GetBox(10), nullptr);
+}
+
+TEST(DefaultPage, OpensWaveFilesAndRefusesOthers) {
+  TempDir dir;
+  CWave wave;
+  FillWave(wave, 1, 500);
+  ASSERT_TRUE(wave.SaveWaveFile(dir.Path("x.wav"), 0, 0));
+  DefaultPage page;
+  ASSERT_TRUE(page.OpenWave(dir.Path("x.wav")));
+  EXPECT_EQ(WaveFileName(page.Context().record), "x.wav");
+  EXPECT_EQ(page.Wave().FrameCount(), 500u);
+  WriteAllBytes(dir.Path("bad.wav"), {'R', 'I', 'F', 'F', 1, 2});
+  RecordingPrompt prompt;
+  ScopedPrompt scoped(&prompt);
+  EXPECT_FALSE(page.OpenWave(dir.Path("bad.wav")));
+  EXPECT_TRUE(Slots(page).empty());
+  EXPECT_EQ(FileNamePart("/a/b/c.wav"), "c.wav");
+  EXPECT_EQ(FileNamePart("f.wav"), "f.wav");
+}
+
+TEST(DefaultPage, NewLabelCellLaysThePlotsOutAgain) {
+  DefaultPage page;
+  FillWave(page.Wave(), 2, 1000);
+  page.SetUpForWave("a.wav");
+  CBox* left = page.GetBox(kBoxWaveLeft);
+  left->SetValidFlags(7);
+  page.SetStringSize(150, 40);
+  EXPECT_EQ(page.Margins(), (TextMargins{160, 100, 75, 80}));
+  EXPECT_EQ(left->GetRect(), (Rect{0, -647, 1200, -247}));
+  EXPECT_EQ(left->PlotRect(), (Rect{160, -547, 1125, -327}));
+  EXPECT_EQ(left->X().ValueToPixel(0.0), 160);
+  EXPECT_EQ(left->ValidFlags(), 0);
+  EXPECT_EQ(page.GetBox(kBoxInfo)->PlotRect(), Rect{});
+  left->SetValidFlags(7);
+  page.SetStringSize(150, 40);  // unchanged: nothing happens
+  EXPECT_EQ(left->ValidFlags(), 7);
+}
+
+TEST(PageDrawing, MeasuresTheLabelCellThenDrawsTheCurrentBoxLast) {
+  DefaultPage page;
+  FillWave(page.Wave(), 2, 1000);
+  page.SetUpForWave("a.wav");
+  page.GetBox(kBoxWaveLeft)->SetActive(1);
+  RecordingDC dc;
+  DrawBoxPage(dc, page, Rect{0, -1077, 1200, 0});
+  ASSERT_FALSE(dc.Calls().empty());
+  const DcCall& first = dc.Calls().front();
+  EXPECT_EQ(first.kind, DcCall::kTextExtent);
+  EXPECT_EQ(first.text, "-200.0m");
+  EXPECT_EQ(first.fontHeight, -34);
+  EXPECT_EQ(page.GetStringSize().width, RecordingDC::MeasureWithHeight("-200.0m", -34).cx);
+  // The first fill of each box is its whole rectangle: right box, information box, then
+  // the current (left) box on top.
+  std::vector<Rect> boxFills;
+  for (const DcCall& c : dc.CallsOf(DcCall::kFill))
+    if (c.color == kApplicationDefaultColors[kColorFrameBack]) boxFills.push_back(c.rect);
+  ASSERT_EQ(boxFills.size(), 3u);
+  EXPECT_EQ(boxFills[0], page.GetBox(kBoxWaveRight)->GetRect());
+  EXPECT_EQ(boxFills[1], page.GetBox(kBoxInfo)->GetRect());
+  EXPECT_EQ(boxFills[2], page.GetBox(kBoxWaveLeft)->GetRect());
+  // The current box's border is traced in the active colour.
+  EXPECT_EQ(dc.CallsOf(DcCall::kLine).back().pen.color, CBox::kActiveBorderColor);
+  // Texts are drawn in the document's font and colour.
+  for (const DcCall& t : dc.CallsOf(DcCall::kText)) EXPECT_EQ(t.textColor, 0u);
+}
