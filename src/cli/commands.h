@@ -4,3 +4,4 @@
 
 extern const CliCommand kInfoCommand;
 extern const CliCommand kCutCommand;
+extern const CliCommand kSpectrumCommand;
