@@ -10,9 +10,6 @@
 #include "core/realtime/analysis_settings.h"
 #include "core/wave/wave.h"
 
-// Vectors only pass between inlined helpers here.
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 namespace {
 
 // The tables and the window are built with this value of pi, not the full double one:

@@ -35,16 +35,22 @@ SONVUE_FFT_INLINE V4 Load(const double* p) {
 SONVUE_FFT_INLINE void Store(double* p, V4 v) { std::memcpy(p, &v, sizeof v); }
 SONVUE_FFT_INLINE V4 Splat(double d) { return V4{d, d, d, d}; }
 
+#if defined(__clang__)
+#define SONVUE_SHUFFLE(a, b, i, j, k, l) __builtin_shufflevector(a, b, i, j, k, l)
+#else
+#define SONVUE_SHUFFLE(a, b, i, j, k, l) __builtin_shuffle(a, b, V4i{i, j, k, l})
+#endif
+
 // Rows a, b, c, d become columns: a = (a0 b0 c0 d0), b = (a1 b1 c1 d1), ...
 SONVUE_FFT_INLINE void Transpose(V4& a, V4& b, V4& c, V4& d) {
-  V4 t0 = __builtin_shuffle(a, b, V4i{0, 4, 2, 6});
-  V4 t1 = __builtin_shuffle(a, b, V4i{1, 5, 3, 7});
-  V4 t2 = __builtin_shuffle(c, d, V4i{0, 4, 2, 6});
-  V4 t3 = __builtin_shuffle(c, d, V4i{1, 5, 3, 7});
-  a = __builtin_shuffle(t0, t2, V4i{0, 1, 4, 5});
-  c = __builtin_shuffle(t0, t2, V4i{2, 3, 6, 7});
-  b = __builtin_shuffle(t1, t3, V4i{0, 1, 4, 5});
-  d = __builtin_shuffle(t1, t3, V4i{2, 3, 6, 7});
+  V4 t0 = SONVUE_SHUFFLE(a, b, 0, 4, 2, 6);
+  V4 t1 = SONVUE_SHUFFLE(a, b, 1, 5, 3, 7);
+  V4 t2 = SONVUE_SHUFFLE(c, d, 0, 4, 2, 6);
+  V4 t3 = SONVUE_SHUFFLE(c, d, 1, 5, 3, 7);
+  a = SONVUE_SHUFFLE(t0, t2, 0, 1, 4, 5);
+  c = SONVUE_SHUFFLE(t0, t2, 2, 3, 6, 7);
+  b = SONVUE_SHUFFLE(t1, t3, 0, 1, 4, 5);
+  d = SONVUE_SHUFFLE(t1, t3, 2, 3, 6, 7);
 }
 
 // The butterfly of the plain algorithm: t = w x1; x1 = x0 - t; x0 = x0 + t.
@@ -253,8 +259,9 @@ uint32_t ReverseBits(uint32_t v, int bits) {
   return r;
 }
 
-// The plain algorithm, for blocks too small for four-wide passes (N = 4, 8): in place on
-// re/im, then the magnitudes or bins in bin order.
+// The butterflies of the plain algorithm, for blocks too small for four-wide passes
+// (N = 4, 8): x is copied into re/im and transformed there in place (no division by N, bins
+// at their bit-reversed places).
 void SmallTransform(const double* x, double* re, double* im, uint32_t n, const double* cosTable,
                     const double* sinTable) {
   for (uint32_t i = 0; i < n; ++i) {
@@ -363,7 +370,7 @@ void FftPlan::Magnitudes(const double* x, bool fast, double* magnitudes) {
   if (n == 0) return;
   const size_t quarter = n / 4;
   if (n < 16) {
-    // Only the cosine and sine values the groups use are needed: they are the twiddles.
+    // The bins through the plain algorithm, then the magnitudes as it computes them.
     Transform(x, magnitudes, lowIm_.get());
     for (uint32_t k = 0; k < n / 2; ++k) {
       double re = magnitudes[k], im = lowIm_[k];
@@ -394,8 +401,8 @@ void FftPlan::Transform(const double* x, double* outRe, double* outIm) {
   if (n == 0) return;
   const double inverse = 1.0 / static_cast<double>(n);
   if (n < 16) {
-    // The twiddle tables hold cos/sin at the bit-reversed group order; the plain algorithm
-    // wants them by index, which twRe_[ReverseBits(b)] gives back.
+    // The plan keeps the twiddles in group order; the plain algorithm indexes the tables by
+    // angle, and entry b is the twiddle of group ReverseBits(b).
     double cosTable[4], sinTable[4];
     for (uint32_t b = 0; b < n / 2; ++b) {
       uint32_t r = ReverseBits(b, log2Size_ - 1);
