@@ -5,9 +5,10 @@ const std::vector<const CliCommand*>& CliCommands() {
   static const std::vector<const CliCommand*> commands = {
       &kInfoCommand,
       &kCutCommand,
+      &kSpectrumCommand,
+      &kRenderCommand,
       &kPlayCommand,
       &kRecordCommand,
-      &kRenderCommand,
   };
   return commands;
 }

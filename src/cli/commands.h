@@ -7,3 +7,4 @@ extern const CliCommand kCutCommand;
 extern const CliCommand kPlayCommand;
 extern const CliCommand kRecordCommand;
 extern const CliCommand kRenderCommand;
+extern const CliCommand kSpectrumCommand;

@@ -189,6 +189,30 @@ double CWave::GetValue(uint32_t position, int selector) const {
   }
 }
 
+namespace {
+
+// Level-scale values of count contiguous frames of 16-bit samples, kAlign bytes apart (0:
+// take the stride from align). Separate loops per case, with the stride a constant where it
+// can be, so that the compiler turns them into vector code. The results are GetValue's bit
+// for bit: s * 10000/32768 = s * 625 / 2048 is exact in a double, so the mean of two such
+// values, (a * step + b * step) / 2, is exactly (a + b) * (step / 2).
+template <size_t kAlign>
+void Read16(const uint8_t* p, size_t align, uint32_t count, int first, bool mean, double* out) {
+  const size_t stride = kAlign ? kAlign : align;
+  if (mean) {
+    constexpr double kHalfStep = kLevelPer16BitStep / 2.0;
+    for (uint32_t i = 0; i < count; ++i) {
+      const uint8_t* f = p + size_t{i} * stride;
+      out[i] = (LoadI16(f) + LoadI16(f + 2)) * kHalfStep;
+    }
+  } else {
+    const uint8_t* q = p + 2 * first;
+    for (uint32_t i = 0; i < count; ++i) out[i] = LoadI16(q + size_t{i} * stride) * kLevelPer16BitStep;
+  }
+}
+
+}  // namespace
+
 void CWave::GetValues(uint32_t position, uint32_t count, int selector, double* out) const {
   bool contiguous = !wrapped_ && uint64_t{position} + count <= frameCount_;
   if (!contiguous || block_.Empty() || selector < kChannelLeft || selector > kChannelBoth) {
@@ -201,15 +225,20 @@ void CWave::GetValues(uint32_t position, uint32_t count, int selector, double* o
   const int first = selector == kChannelRight && stereo ? 1 : 0;
   const bool mean = selector == kChannelBoth && stereo;
   if (format_.bitsPerSample == 8) {
-    for (uint32_t i = 0; i < count; ++i, p += align) {
-      double a = (static_cast<int>(p[first]) - 128) * kLevelPer8BitStep;
-      out[i] = mean ? (a + (static_cast<int>(p[1]) - 128) * kLevelPer8BitStep) / 2.0 : a;
+    if (mean) {
+      for (uint32_t i = 0; i < count; ++i, p += align) {
+        out[i] = ((static_cast<int>(p[0]) - 128) * kLevelPer8BitStep +
+                  (static_cast<int>(p[1]) - 128) * kLevelPer8BitStep) / 2.0;
+      }
+    } else {
+      for (uint32_t i = 0; i < count; ++i, p += align) {
+        out[i] = (static_cast<int>(p[first]) - 128) * kLevelPer8BitStep;
+      }
     }
   } else if (align >= size_t(mean ? 4 : 2 * first + 2)) {
-    for (uint32_t i = 0; i < count; ++i, p += align) {
-      double a = LoadI16(p + 2 * first) * kLevelPer16BitStep;
-      out[i] = mean ? (a + LoadI16(p + 2) * kLevelPer16BitStep) / 2.0 : a;
-    }
+    if (align == 4) Read16<4>(p, align, count, first, mean, out);
+    else if (align == 2) Read16<2>(p, align, count, first, mean, out);
+    else Read16<0>(p, align, count, first, mean, out);
   } else {
     for (uint32_t i = 0; i < count; ++i) out[i] = GetValue(position + i, selector);
   }

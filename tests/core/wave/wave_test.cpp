@@ -162,6 +162,30 @@ TEST(Wave, GetValuesEqualsGetValueEverywhere) {
   }
 }
 
+// The vector paths for frames inside the wave, over every format and selector, with the
+// extreme samples: each value must be GetValue's bit for bit.
+TEST(Wave, GetValuesInsideTheWaveEqualsGetValueForEveryFormat) {
+  std::vector<int16_t> samples;
+  for (int i = 0; i < 64; ++i) samples.push_back(static_cast<int16_t>(i % 3 == 0 ? 32767 - i : i * 1021 - 32768));
+  std::vector<uint8_t> bytes;
+  for (int i = 0; i < 64; ++i) bytes.push_back(static_cast<uint8_t>(i * 37));
+  CWave s2, s1, b2, b1;
+  Fill16(s2, 2, samples);
+  Fill16(s1, 1, samples);
+  Fill8(b2, 2, bytes);
+  Fill8(b1, 1, bytes);
+  for (CWave* w : {&s2, &s1, &b2, &b1}) {
+    for (int sel = 1; sel <= 3; ++sel) {
+      const uint32_t count = w->FrameCount() - 3;
+      std::vector<double> out(count);
+      w->GetValues(3, count, sel, out.data());
+      for (uint32_t i = 0; i < count; ++i) {
+        ASSERT_EQ(out[i], w->GetValue(3 + i, sel)) << w->Channels() << "ch " << w->Bits() << " bits, sel " << sel;
+      }
+    }
+  }
+}
+
 TEST(Wave, PositionsPastTheEndReadTheLastFrameUnlessWrapped) {
   FakeDevice device;  // outlives the wave, which stops it when freed
   CWave w;
