@@ -58,8 +58,8 @@ TEST(PageRender, ImageOfTheDefaultPageHasThePageSizeAndCurvesOnlyInsideThePlots)
   page.Context().record.fftRangeEnd = 88200;
   const QImage image = RenderPageImage(page, 96);
   ASSERT_FALSE(image.isNull());
-  EXPECT_EQ(image.size(), QSize(1200 * 96 / 254, 1077 * 96 / 254));
-  const DeviceMapping m = DeviceMapping::ForPage(1200, 1077, 96, 96);
+  EXPECT_EQ(image.size(), QSize(1200 * 96 / 254, 1800 * 96 / 254));
+  const DeviceMapping m = DeviceMapping::ForPage(1200, 1800, 96, 96);
   std::vector<QRect> plots;
   for (int slot : {kBoxWaveLeft, kBoxWaveRight}) plots.push_back(DeviceRect(m, page.GetBox(slot)->PlotRect()));
   int curve = 0, selected = 0, outside = 0;
@@ -99,14 +99,14 @@ TEST(PageRender, PdfHasThePhysicalPageSizeAndSvgItsMillimetres) {
   const QRegularExpressionMatch match = media.match(QString::fromLatin1(bytes));
   ASSERT_TRUE(match.hasMatch());
   EXPECT_NEAR(match.captured(1).toDouble(), 120.0 / 25.4 * 72, 0.5);
-  EXPECT_NEAR(match.captured(2).toDouble(), 64.7 / 25.4 * 72, 0.5);
+  EXPECT_NEAR(match.captured(2).toDouble(), 180.0 / 25.4 * 72, 0.5);
 
   const QString svg = QString::fromStdString(dir.Path("page.svg"));
   ASSERT_TRUE(RenderPageSvg(page, svg).isEmpty());
   QFile svgFile(svg);
   ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
   const QByteArray text = svgFile.readAll();
-  EXPECT_TRUE(text.contains("width=\"120mm\" height=\"64.7mm\""));
+  EXPECT_TRUE(text.contains("width=\"120mm\" height=\"180mm\""));
   EXPECT_TRUE(text.contains("Wave Mono"));
   EXPECT_TRUE(text.contains("ｻﾝﾌﾟﾘﾝｸﾞ"));  // the generator splits texts into runs
   EXPECT_TRUE(text.contains("周波数"));

@@ -124,7 +124,8 @@ bool FitPageToBoxes(std::span<const PlacedBox> boxes, PageLayout& layout) {
     lowest = std::min({lowest, b.rect.top, b.rect.bottom});
   }
   if (right <= 99 || lowest >= -99) return false;
-  layout.width = right + layout.rightMargin;
-  layout.height = layout.bottomMargin - lowest;
+  // The page only grows: a page of the default size keeps it while the boxes fit on it.
+  layout.width = std::max(layout.width, right + layout.rightMargin);
+  layout.height = std::max(layout.height, layout.bottomMargin - lowest);
   return true;
 }

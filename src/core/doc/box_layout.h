@@ -68,7 +68,8 @@ PlannedBox PlanBoxRects(int type, bool plain, std::span<const PlacedBox> existin
 // box, then the mono wave box for one channel or the left and right wave boxes.
 std::vector<int> DefaultBoxTypes(uint16_t channels);
 
-// The page that encloses the boxes: when there is a box, the largest right edge is above 99
-// and the lowest edge below -99, width = largest right + right margin and height = bottom
-// margin - lowest edge, and true; otherwise false and the layout keeps its size.
+// Grows the page to enclose the boxes: when there is a box, the largest right edge is above
+// 99 and the lowest edge below -99, the width becomes at least largest right + right margin
+// and the height at least bottom margin - lowest edge, and true; otherwise false and the
+// layout keeps its size. The page never shrinks below the size it has.
 bool FitPageToBoxes(std::span<const PlacedBox> boxes, PageLayout& layout);

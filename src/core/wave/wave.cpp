@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "core/doc/archive.h"
 #include "core/wave/wave_device.h"
@@ -101,6 +102,20 @@ bool CWave::CopyFrom(const CWave& source) {
   bytes = std::min({bytes, block_.Size(), source.block_.Size()});
   if (bytes > 0) std::memcpy(block_.Data(), source.block_.Data(), bytes);
   return true;
+}
+
+void CWave::TakeSamplesFrom(CWave& other) {
+  if (this == &other) return;
+  Free();
+  other.Stop();
+  format_ = other.format_;
+  comment_ = other.comment_;
+  block_ = std::move(other.block_);
+  dataSize_ = std::exchange(other.dataSize_, 0);
+  frameCount_ = std::exchange(other.frameCount_, 0);
+  wrapped_ = 0;
+  ring_ = 0;
+  other.wrapped_ = 0;
 }
 
 uint8_t* CWave::GetData(uint32_t frame) {

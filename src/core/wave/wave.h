@@ -72,6 +72,9 @@ class CWave {
   bool AllocateForOverwrite(uint32_t frames);
   void Free();
   bool CopyFrom(const CWave& source);
+  // Moves the other wave's format and samples into this one (which is freed first, ending
+  // any device use); the other wave is left empty. The device attachment stays as it was.
+  void TakeSamplesFrom(CWave& other);
   // Address of a frame inside the block, or nullptr without a block.
   uint8_t* GetData(uint32_t frame = 0);
   const uint8_t* GetData(uint32_t frame = 0) const;

@@ -102,14 +102,18 @@ TEST(BoxLayout, RememberedRectangleIsDroppedWhenItCoversAFifth) {
   EXPECT_TRUE(OverlapsTooMuch({1800, 0, 800, -500}, page));
 }
 
-TEST(BoxLayout, PageGrowsOrShrinksToEncloseTheBoxes) {
+TEST(BoxLayout, PageGrowsToEncloseTheBoxesButNeverShrinks) {
   PageLayout layout;
   layout.rightMargin = 20;
   layout.bottomMargin = 30;
-  std::vector<PlacedBox> boxes{{kBoxInfo, {0, -217, 1200, 0}}, {kBoxWaveLeft, {0, -1077, 1300, -677}}};
+  std::vector<PlacedBox> boxes{{kBoxInfo, {0, -217, 1200, 0}}, {kBoxWaveLeft, {0, -1977, 1300, -677}}};
   ASSERT_TRUE(FitPageToBoxes(boxes, layout));
   EXPECT_EQ(layout.width, 1320);
-  EXPECT_EQ(layout.height, 1107);
+  EXPECT_EQ(layout.height, 2007);
+  boxes.pop_back();  // the page keeps its size when the boxes shrink back
+  ASSERT_TRUE(FitPageToBoxes(boxes, layout));
+  EXPECT_EQ(layout.width, 1320);
+  EXPECT_EQ(layout.height, 2007);
   PageLayout untouched;
   EXPECT_FALSE(FitPageToBoxes({}, untouched));
   std::vector<PlacedBox> small{{kBoxInfo, {0, -50, 90, 0}}};

@@ -35,7 +35,7 @@ TEST(DefaultPage, StereoWaveGetsInfoAndBothChannelsFittedToThePage) {
   EXPECT_EQ(page.GetBox(kBoxWaveRight)->GetRect(), (Rect{0, -1077, 1200, -677}));
   EXPECT_EQ(page.GetBox(kBoxWaveLeft)->PlotRect(), (Rect{120, -557, 1145, -317}));
   EXPECT_EQ(page.GetBox(kBoxInfo)->PlotRect(), Rect{});
-  EXPECT_EQ(page.GetDocSize(), (Size{1200, 1077}));
+  EXPECT_EQ(page.GetDocSize(), (Size{1200, 1800}));  // the boxes fit on the default page
   const AnalysisSettings& s = page.Context().record;
   EXPECT_EQ(s.fftRangeStart, 0u);
   EXPECT_EQ(s.fftRangeEnd, 44100u);
@@ -52,7 +52,7 @@ TEST(DefaultPage, MonoWaveGetsTheMonoBox) {
   page.SetUpForWave("sine.wav");
   EXPECT_EQ(Slots(page), (std::vector<int>{kBoxWaveMono, kBoxInfo}));
   EXPECT_EQ(page.GetBox(kBoxWaveMono)->GetRect(), (Rect{0, -647, 1200, -247}));
-  EXPECT_EQ(page.GetDocSize(), (Size{1200, 647}));
+  EXPECT_EQ(page.GetDocSize(), (Size{1200, 1800}));
   EXPECT_FALSE(page.SetBox(13));
   EXPECT_TRUE(page.SetBox(10));  // a slot without a box class stays empty
   EXPECT_EQ(page.GetBox(10), nullptr);

@@ -1,0 +1,150 @@
+#pragma once
+// CWavDoc: one open measurement - the wave buffer, the page layout, the analysis settings
+// record with its live references, the graph font, the label cell and up to thirteen graph
+// boxes, one per box type (the slot of a box is its type). It opens and saves ".wav" files
+// directly and keeps everything in ".wft" documents:
+//
+//   220, 777, 997 (version, 777, their sum) | page layout (24) | analysis record (256) |
+//   font record (60) | text colour | wave record | for each box in slot order: type, box
+//   record | 99
+//
+// all integers little-endian. Loading trusts nothing it reads: every count is checked
+// against what remains before anything is allocated, and a refused file leaves an empty
+// document. Saving writes a temporary file beside the target and renames it over the target
+// only when it is complete.
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/doc/box_layout.h"
+#include "core/doc/document_base.h"
+#include "core/doc/page_drawing.h"
+#include "core/doc/page_layout.h"
+#include "core/graph/box.h"
+#include "core/realtime/analysis_settings.h"
+#include "core/wave/wave.h"
+
+class CArchive;
+class WaveDevice;
+struct AppSettings;
+
+inline constexpr int32_t kWftVersion = 220;
+inline constexpr int32_t kWftVersionMagic = 777;
+inline constexpr int32_t kWftTerminator = 99;
+
+class CWavDoc : public CDocumentBase, public BoxPage {
+ public:
+  // `app` holds the defaults for new documents (page, font, label cell, colour sets) and
+  // receives new defaults from the font dialog and the label cell; null uses built-in
+  // defaults. `device` is the process-wide sound device, or null.
+  explicit CWavDoc(AppSettings* app = nullptr, WaveDevice* device = nullptr);
+  ~CWavDoc() override;
+  CWavDoc(const CWavDoc&) = delete;
+  CWavDoc& operator=(const CWavDoc&) = delete;
+
+  // Called when the document changed the application's defaults, so that they are saved.
+  void SetDefaultsChangedHandler(std::function<void()> handler) { defaultsChanged_ = std::move(handler); }
+
+  // --- framework operations ---
+  bool OnNewDocument();
+  // Opens a ".wav" file (extension "wav" after the first full stop of the file name,
+  // without regard to case) as a wave with the default boxes, anything else as a ".wft"
+  // document. False after the messages; the document is then empty.
+  bool OnOpenDocument(const std::string& path);
+  // Saves as ".wav" (the whole wave) or ".wft"; false, with the old file untouched, when the
+  // file cannot be written.
+  bool OnSaveDocument(const std::string& path);
+  void DeleteContents();
+  // The ".wft" layout; false when a loaded file was refused (the document is then empty).
+  bool Serialize(CArchive& ar);
+
+  // --- boxes ---
+  void InitNew();
+  void CreateDefaultBoxes();
+  bool SetBox(int type);
+  void RemoveBox(int type);
+  // A new box of the type placed by the placement rule (or its remembered rectangle), bound
+  // to the wave and the record, with its colour set; none for types 9 to 11. A plain box
+  // has no label margins.
+  std::unique_ptr<CBox> CreateBox(int type, bool plain);
+  void RecalcExtent();
+  void RecalcAllBoxes();
+  void RemoveUnusableBoxes();
+  void ResetWaveBoxes();
+  void ClearWaveBoxFlags();
+  // The thirteen slots' presence.
+  std::array<bool, kSlotCount> BoxPresence() const;
+
+  // --- waves ---
+  // Reads a WAVE file into the document: the wave and the boxes are replaced only when the
+  // file could be read; otherwise the messages are shown and the document stays as it was.
+  bool LoadWaveIntoDocument(const std::string& path);
+  // Saves the FFT range as a WAVE file.
+  bool SaveWaveFromDocument(const std::string& path);
+  // Moves the wave into a temporary file and leaves 4096 silent frames; the path, or empty
+  // (the wave then keeps its samples).
+  std::string StashWave();
+  bool RestoreWave(const std::string& path);
+
+  // Sets the modified flag and tells the views.
+  void Changed();
+  void UpdateTextMargins();
+  // The font chosen in the font dialog: stored in the document and as the default for new
+  // documents; the modified flag is set.
+  void SetDocumentFont(const DocumentFont& font);
+
+  // --- BoxPage ---
+  CBox* GetBox(int slot) const override;
+  const DocumentFont& GetDocumentFont() const override { return font_; }
+  // A new label cell: the text margins and every box's plot follow, and a cell that differs
+  // from the default for new documents becomes the new default.
+  void SetStringSize(int32_t width, int32_t height) override;
+  Size GetDocSize() const override { return {page_.width, page_.height}; }
+
+  // --- state ---
+  CWave& Wave() { return wave_; }
+  const CWave& Wave() const { return wave_; }
+  AnalysisContext& Context() { return context_; }
+  AnalysisSettings& Settings() { return context_.record; }
+  const AnalysisSettings& Settings() const { return context_.record; }
+  PageLayout& Page() { return page_; }
+  const PageLayout& Page() const { return page_; }
+  StringSize GetStringSize() const { return stringSize_; }
+  const TextMargins& Margins() const { return margins_; }
+  int32_t RunPhase() const { return runPhase_; }
+  void SetRunPhase(int32_t phase) { runPhase_ = phase; }
+  int32_t StepSize() const { return stepSize_; }
+  void SetStepSize(int32_t frames) { stepSize_ = frames; }
+  const Rect* SavedRect(int type) const;
+  AppSettings& App() { return *app_; }
+
+ private:
+  std::vector<PlacedBox> PlacedBoxes() const;
+  bool ReadDocument(CArchive& ar);
+  void WriteDocument(CArchive& ar);
+  void SetUpOpenedWave(const std::string& path);
+
+  AppSettings* app_;
+  std::unique_ptr<AppSettings> ownDefaults_;
+  std::function<void()> defaultsChanged_;
+  CWave wave_;
+  PageLayout page_;
+  std::array<std::unique_ptr<CBox>, kSlotCount> boxes_;
+  std::array<std::unique_ptr<Rect>, kSlotCount> savedRects_;
+  AnalysisContext context_;
+  DocumentFont font_;
+  TextMargins margins_;
+  StringSize stringSize_;
+  int32_t runPhase_ = kRunIdle;
+  int32_t stepSize_ = 0;
+};
+
+// Whether a path names a WAVE file: the extension after the first full stop of its file name
+// is "wav" without regard to case.
+bool IsWavePath(const std::string& path);
+
+// The platform's multiply-divide: a * b / c rounded to the nearest integer (halves away
+// from zero); used to convert font heights between 0.1 mm and screen pixels.
+int32_t MulDiv(int32_t a, int32_t b, int32_t c);

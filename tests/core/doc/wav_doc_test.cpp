@@ -1,0 +1,297 @@
+#include "core/doc/wav_doc.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "core/doc/app_settings.h"
+#include "core/doc/archive.h"
+#include "core/doc/byte_stream.h"
+#include "core/graph/wave_box.h"
+#include "support/recording_prompt.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+void WriteWave(const std::string& path, uint16_t channels, uint32_t frames, uint32_t rate = 44100) {
+  CWave w;
+  w.SetFormat(rate, 16, channels);
+  ASSERT_TRUE(w.Allocate(frames));
+  for (uint32_t i = 0; i < frames; ++i) w.SetSample(i, static_cast<int>((i * 37) % 20000) - 10000, kChannelBoth);
+  ASSERT_TRUE(w.SaveWaveFile(path, 0, 0));
+}
+
+std::vector<int> Slots(const CWavDoc& doc) {
+  std::vector<int> slots;
+  auto present = doc.BoxPresence();
+  for (int i = 0; i < 13; ++i) {
+    if (present[i]) slots.push_back(i);
+  }
+  return slots;
+}
+
+std::vector<uint8_t> Store(CWavDoc& doc) {
+  MemoryStream mem;
+  {
+    CArchive ar(mem, CArchive::Mode::Store);
+    EXPECT_TRUE(doc.Serialize(ar));
+  }
+  return mem.TakeBytes();
+}
+
+bool Load(CWavDoc& doc, const std::vector<uint8_t>& bytes) {
+  MemoryStream mem(bytes);
+  CArchive ar(mem, CArchive::Mode::Load);
+  return doc.Serialize(ar);
+}
+
+// The record without its three reference words, which mean nothing in a file.
+std::vector<uint8_t> RecordBytes(const AnalysisSettings& s) {
+  std::vector<uint8_t> b(reinterpret_cast<const uint8_t*>(&s), reinterpret_cast<const uint8_t*>(&s) + 256);
+  for (size_t at : {24u, 244u, 248u}) std::memset(&b[at], 0, 4);
+  return b;
+}
+
+}  // namespace
+
+TEST(WavDoc, NewDocumentHasInfoAndMonoWaveBoxesOnTheDefaultPage) {
+  RecordingPrompt prompt;
+  CWavDoc doc;
+  doc.SetTitle("Sonspec1");
+  ASSERT_TRUE(doc.OnNewDocument());
+  EXPECT_EQ(Slots(doc), (std::vector<int>{2, 12}));
+  EXPECT_EQ(doc.Page().width, 1200);
+  EXPECT_EQ(doc.Page().height, 1800);
+  EXPECT_EQ(doc.Settings().blockSize, 1024u);
+  EXPECT_EQ(doc.Settings().averagingCount, 4);
+  EXPECT_EQ(doc.Settings().fftRangeStart, 0u);
+  EXPECT_EQ(doc.Settings().fftRangeEnd, 0u);
+  EXPECT_EQ(WaveFileName(doc.Settings()), "Sonspec1");
+  // The placement rule with the default label cell of 35.
+  const Rect& info = doc.GetBox(12)->GetRect();
+  EXPECT_EQ(info.bottom, 0);
+  EXPECT_EQ(info.top, -217);
+  const Rect& mono = doc.GetBox(2)->GetRect();
+  EXPECT_EQ(mono.bottom, -247);
+  EXPECT_EQ(mono.top, -647);
+  EXPECT_TRUE(prompt.boxes.empty());
+}
+
+TEST(WavDoc, OpeningWaveFilesCreatesTheDefaultBoxesAndTakesTheWholeRange) {
+  TempDir dir;
+  WriteWave(dir.Path("stereo.wav"), 2, 5000);
+  WriteWave(dir.Path("MONO.WAV"), 1, 3000);
+  CWavDoc stereo;
+  ASSERT_TRUE(stereo.OnOpenDocument(dir.Path("stereo.wav")));
+  EXPECT_EQ(Slots(stereo), (std::vector<int>{0, 1, 12}));
+  EXPECT_EQ(stereo.Settings().fftRangeEnd, 5000u);
+  EXPECT_EQ(WaveFileName(stereo.Settings()), "stereo.wav");
+  EXPECT_EQ(stereo.Title(), "stereo.wav");
+
+  CWavDoc mono;  // the extension in capitals is a WAVE file too
+  ASSERT_TRUE(mono.OnOpenDocument(dir.Path("MONO.WAV")));
+  EXPECT_EQ(Slots(mono), (std::vector<int>{2, 12}));
+  EXPECT_EQ(mono.Wave().FrameCount(), 3000u);
+}
+
+TEST(WavDoc, WaveExtensionIsTakenFromTheFileNameAfterItsFirstFullStop) {
+  EXPECT_TRUE(IsWavePath("/a/b/c.wav"));
+  EXPECT_TRUE(IsWavePath("/a/b/c.WaV"));
+  EXPECT_TRUE(IsWavePath("/my.recordings/take.wav"));  // a folder's full stop does not count
+  EXPECT_FALSE(IsWavePath("/a/b/take.1.wav"));
+  EXPECT_FALSE(IsWavePath("/a/b/c.wft"));
+  EXPECT_FALSE(IsWavePath("/a/b/wav"));
+}
+
+TEST(WavDoc, SaveAndLoadGiveTheSameDocument) {
+  TempDir dir;
+  WriteWave(dir.Path("in.wav"), 2, 4000);
+  AppSettings app;
+  app.colorSets[1][3] = 0x123456;
+  CWavDoc doc(&app);
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("in.wav")));
+  doc.Settings().fftFlags = kFftWindow;
+  doc.Settings().overlapIndex = 2;
+  doc.Settings().triggerLevel = 1234.5;
+  DocumentFont font = doc.GetDocumentFont();
+  font.logFont.height = -50;
+  font.textColor = 0x00FF00;
+  doc.SetDocumentFont(font);
+  doc.GetBox(0)->SetXRange(10.0, 50.0);
+  doc.GetBox(0)->SetGridShown(0);
+  ASSERT_TRUE(doc.OnSaveDocument(dir.Path("doc.wft")));
+  EXPECT_FALSE(doc.IsModified());
+
+  CWavDoc back(&app);
+  RecordingPrompt prompt;
+  ASSERT_TRUE(back.OnOpenDocument(dir.Path("doc.wft")));
+  EXPECT_TRUE(prompt.boxes.empty());
+  EXPECT_EQ(std::memcmp(&back.Page(), &doc.Page(), sizeof(PageLayout)), 0);
+  EXPECT_EQ(RecordBytes(back.Settings()), RecordBytes(doc.Settings()));
+  EXPECT_EQ(std::memcmp(&back.GetDocumentFont().logFont, &font.logFont, 60), 0);
+  EXPECT_EQ(back.GetDocumentFont().textColor, 0x00FF00u);
+  ASSERT_EQ(back.Wave().FrameCount(), 4000u);
+  EXPECT_EQ(std::memcmp(back.Wave().GetData(0), doc.Wave().GetData(0), 16000), 0);
+  EXPECT_EQ(Slots(back), Slots(doc));
+  for (int slot : Slots(doc)) {
+    const CBox* a = doc.GetBox(slot);
+    const CBox* b = back.GetBox(slot);
+    EXPECT_EQ(a->GetRect(), b->GetRect()) << slot;
+    EXPECT_EQ(a->PlotRect(), b->PlotRect()) << slot;
+    EXPECT_EQ(a->Colors(), b->Colors()) << slot;
+    EXPECT_EQ(a->GridShown(), b->GridShown()) << slot;
+    double s0, e0, s1, e1;
+    int p0, p1, q0, q1;
+    a->X().GetRange(p0, p1, s0, e0);
+    b->X().GetRange(q0, q1, s1, e1);
+    EXPECT_EQ(s0, s1) << slot;
+    EXPECT_EQ(e0, e1) << slot;
+  }
+  EXPECT_EQ(back.GetBox(1)->Colors()[3], 0x123456u);
+  // Stored twice, the bytes are the same.
+  EXPECT_EQ(Store(back), Store(doc));
+}
+
+TEST(WavDoc, HeaderOfOneDigitTooManyIsRefusedWithTheMessage) {
+  CWavDoc doc;
+  doc.OnNewDocument();
+  std::vector<uint8_t> bytes = Store(doc);
+  int32_t wrong = 998;
+  std::memcpy(&bytes[8], &wrong, 4);
+  RecordingPrompt prompt;
+  CWavDoc other;
+  EXPECT_FALSE(Load(other, bytes));
+  ASSERT_EQ(prompt.boxes.size(), 1u);
+  EXPECT_EQ(prompt.boxes[0].title, "error");
+  EXPECT_EQ(prompt.boxes[0].text, "データファイルが不正です");
+  EXPECT_TRUE(Slots(other).empty());
+  EXPECT_EQ(other.Wave().FrameCount(), 0u);
+}
+
+TEST(WavDoc, Version219RecordsLoadWithoutTheOverlapWord) {
+  CWavDoc doc;
+  doc.OnNewDocument();
+  doc.Settings().overlapIndex = 3;
+  doc.Settings().reserved22[0] = 0x5A;
+  std::vector<uint8_t> bytes = Store(doc);
+  int32_t v = 219, m = 777, s = 996;
+  std::memcpy(&bytes[0], &v, 4);
+  std::memcpy(&bytes[4], &m, 4);
+  std::memcpy(&bytes[8], &s, 4);
+  CWavDoc old;
+  old.Settings().reserved22[0] = 0x11;
+  ASSERT_TRUE(Load(old, bytes));
+  EXPECT_EQ(old.Settings().overlapIndex, 0);
+  EXPECT_EQ(old.Settings().reserved22[0], 0x11);  // kept from before the load
+}
+
+TEST(WavDoc, EveryTruncationAndEveryCorruptCountIsRefusedCleanly) {
+  TempDir dir;
+  WriteWave(dir.Path("s.wav"), 2, 300);
+  CWavDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("s.wav")));
+  const std::vector<uint8_t> bytes = Store(doc);
+  RecordingPrompt prompt;
+  for (size_t n = 0; n < bytes.size(); n += (n < 400 ? 1 : 7)) {
+    CWavDoc cut;
+    std::vector<uint8_t> part(bytes.begin(), bytes.begin() + static_cast<long>(n));
+    EXPECT_FALSE(Load(cut, part)) << n;
+    EXPECT_TRUE(Slots(cut).empty()) << n;
+    EXPECT_EQ(cut.Wave().FrameCount(), 0u) << n;
+  }
+  // A frame count that claims gigabytes, and a block size of 0.
+  auto corrupt = [&](size_t at, uint32_t value) {
+    std::vector<uint8_t> b = bytes;
+    std::memcpy(&b[at], &value, 4);
+    CWavDoc d;
+    return Load(d, b);
+  };
+  const size_t waveRecord = 12 + 24 + 256 + 60 + 4;
+  EXPECT_FALSE(corrupt(waveRecord + 18 + 4, 0x7FFFFFFF));  // frames
+  EXPECT_FALSE(corrupt(waveRecord + 18, 0xFFFFFFF0));      // data size
+  EXPECT_FALSE(corrupt(12 + 24, 0));                       // block size
+  EXPECT_FALSE(corrupt(12, 0x80000000));                   // page width
+  EXPECT_TRUE(corrupt(0, 220));                            // unchanged header still loads
+}
+
+TEST(WavDoc, LoadingAnUnreadableWaveKeepsTheDocumentAsItWas) {
+  TempDir dir;
+  WriteWave(dir.Path("good.wav"), 2, 2000);
+  WriteAllBytes(dir.Path("bad.wav"), {'R', 'I', 'F', 'F', 0, 0, 0, 0});
+  CWavDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("good.wav")));
+  doc.RemoveBox(1);
+  RecordingPrompt prompt;
+  EXPECT_FALSE(doc.LoadWaveIntoDocument(dir.Path("bad.wav")));
+  EXPECT_FALSE(prompt.boxes.empty());
+  EXPECT_EQ(doc.Wave().FrameCount(), 2000u);
+  EXPECT_EQ(Slots(doc), (std::vector<int>{0, 12}));
+
+  WriteWave(dir.Path("mono.wav"), 1, 700);
+  ASSERT_TRUE(doc.LoadWaveIntoDocument(dir.Path("mono.wav")));
+  EXPECT_EQ(doc.Wave().FrameCount(), 700u);
+  EXPECT_EQ(Slots(doc), (std::vector<int>{2, 12}));
+  EXPECT_EQ(doc.Settings().fftRangeEnd, 700u);
+  EXPECT_EQ(WaveFileName(doc.Settings()), "mono.wav");
+}
+
+TEST(WavDoc, ARecreatedBoxTakesItsSavedRectangleUnlessItOverlapsByAFifth) {
+  CWavDoc doc;
+  doc.OnNewDocument();
+  CBox* mono = doc.GetBox(2);
+  Rect moved{0, -1200, 1000, -800};
+  mono->SetRect(moved, nullptr);
+  mono->SetPlacedByUser(1);
+  doc.RecalcExtent();
+  ASSERT_NE(doc.SavedRect(2), nullptr);
+  doc.RemoveBox(2);
+  doc.SetBox(2);
+  EXPECT_EQ(doc.GetBox(2)->GetRect(), moved);
+  EXPECT_TRUE(doc.GetBox(2)->PlacedByUser());
+
+  // Another box now covers most of the remembered place: the rule places it instead.
+  doc.RemoveBox(2);
+  doc.SetBox(6 - 6);  // the left wave box lands below the info box, over the saved place
+  CBox* left = doc.GetBox(0);
+  left->SetRect(Rect{0, -1150, 1000, -850}, nullptr);
+  doc.SetBox(2);
+  EXPECT_NE(doc.GetBox(2)->GetRect(), moved);
+  EXPECT_FALSE(doc.GetBox(2)->PlacedByUser());
+}
+
+TEST(WavDoc, SavingNeverDestroysThePreviousFile) {
+  TempDir dir;
+  WriteAllBytes(dir.Path("keep.wft"), {'o', 'l', 'd'});
+  CWavDoc doc;
+  doc.OnNewDocument();
+  RecordingPrompt prompt;
+  // An empty wave cannot be saved as a WAVE file.
+  WriteAllBytes(dir.Path("keep.wav"), {'o', 'l', 'd'});
+  EXPECT_FALSE(doc.OnSaveDocument(dir.Path("keep.wav")));
+  EXPECT_EQ(ReadAllBytes(dir.Path("keep.wav")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(prompt.boxes.size(), 1u);
+  EXPECT_FALSE(doc.OnSaveDocument(dir.Path("no/such/dir/x.wft")));
+  ASSERT_TRUE(doc.OnSaveDocument(dir.Path("keep.wft")));
+  EXPECT_NE(ReadAllBytes(dir.Path("keep.wft")).size(), 3u);
+}
+
+TEST(WavDoc, LabelCellChangesRelayoutTheBoxesAndBecomeTheNewDefault) {
+  AppSettings app;
+  int saved = 0;
+  CWavDoc doc(&app);
+  doc.SetDefaultsChangedHandler([&] { ++saved; });
+  doc.OnNewDocument();
+  const Rect plotBefore = doc.GetBox(2)->PlotRect();
+  doc.SetStringSize(150, 40);
+  EXPECT_EQ(doc.Margins().left, 160);
+  EXPECT_EQ(doc.GetBox(2)->PlotRect().left, doc.GetBox(2)->GetRect().left + 160);
+  EXPECT_NE(doc.GetBox(2)->PlotRect(), plotBefore);
+  EXPECT_EQ(app.stringWidth, 150);
+  EXPECT_EQ(saved, 1);
+  doc.SetStringSize(150, 40);  // unchanged: nothing happens
+  EXPECT_EQ(saved, 1);
+  EXPECT_EQ(MulDiv(-34, 96, 254), -13);
+  EXPECT_EQ(MulDiv(-13, 254, 96), -34);
+  EXPECT_EQ(MulDiv(5, 1, 2), 3);
+  EXPECT_EQ(MulDiv(-5, 1, 2), -3);
+}
