@@ -95,6 +95,28 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // documents; the modified flag is set.
   void SetDocumentFont(const DocumentFont& font);
 
+  // --- the analysis run (analysis_run.cpp) ---
+  // Takes a record edited elsewhere, keeping the current position; boxes re-read their
+  // source when the block size, averaging, flags or FFT range changed, and their level
+  // axis when levelMode is set.
+  void ApplySettings(const AnalysisSettings& record, int levelMode);
+  // Starts stepping (real-time mode 0) or the device (recording or playback). False when
+  // nothing could start; a device that refuses is reported to the user and the real-time
+  // mode falls back to 0.
+  bool StartRun();
+  // One timer step; true when at least one block was analysed.
+  bool StepRun();
+  void StopRun();
+  bool PrepareDevice();
+  uint32_t DevicePosition();
+  // Moves the current position to the next block that starts at a trigger crossing,
+  // scanning up to limit; false when the trigger did not fire.
+  bool TriggerSearch(uint32_t limitFrame);
+  void AnalyseAndAdvance(int a, int b);
+  // The recorded frame count during a real-time recording.
+  const std::string& StatusText() const { return statusText_; }
+  bool NewBuffer() const { return newBuffer_; }
+
   // --- BoxPage ---
   CBox* GetBox(int slot) const override;
   const DocumentFont& GetDocumentFont() const override { return font_; }
@@ -125,6 +147,8 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   bool ReadDocument(CArchive& ar);
   void WriteDocument(CArchive& ar);
   void SetUpOpenedWave(const std::string& path);
+  void BroadcastRunStart();
+  int RunDirection() const;
 
   AppSettings* app_;
   std::unique_ptr<AppSettings> ownDefaults_;
@@ -139,6 +163,8 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   StringSize stringSize_;
   int32_t runPhase_ = kRunIdle;
   int32_t stepSize_ = 0;
+  bool newBuffer_ = false;
+  std::string statusText_;
 };
 
 // Whether a path names a WAVE file: the extension after the first full stop of its file name

@@ -82,7 +82,7 @@ class CWaveWnd : public WaveDevice, private AudioClient {
   // The user's message for the last failure of the direction, empty when there was none:
   // "サウンドデバイスを開けません。" or, for a device lost while in use,
   // "サウンドデバイスが使えなくなりました。", followed by the reason.
-  std::string ErrorMessage(int direction) const;
+  std::string ErrorMessage(int direction) const override;
 
   // Bookkeeping, for the analysis run's status and the tests.
   int QueuedOutput() const { return queuedOutput_; }

@@ -3,6 +3,7 @@
 // stop, and tell where the device is. The process-wide sound-device object implements it;
 // a wave without a device refuses every device operation.
 #include <cstdint>
+#include <string>
 
 class CWave;
 
@@ -24,4 +25,7 @@ class WaveDevice {
   // searches every block of the direction and returns the slot found (64 when none).
   // Returns true when the position lies inside a block.
   virtual bool MapPosition(uint32_t position, int direction, int& slot, uint32_t& frame) = 0;
+  // Why the last request of the direction failed, or why the device went away while in
+  // use, as a message for the user; empty when nothing failed.
+  virtual std::string ErrorMessage(int direction) const { (void)direction; return {}; }
 };
