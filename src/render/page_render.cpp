@@ -1,5 +1,7 @@
 #include "render/page_render.h"
 
+#include <QBuffer>
+
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -68,22 +70,41 @@ QString RenderPagePdf(BoxPage& page, const QString& path, int dpi) {
   return {};
 }
 
-QString RenderPageSvg(BoxPage& page, const QString& path, int dpi, bool asPicture) {
+namespace {
+
+// Draws the page into a generator whose output has been set; an empty text, or why not.
+QString DrawSvg(QSvgGenerator& generator, BoxPage& page, int dpi, bool asPicture, const QString& what) {
   const Size size = page.GetDocSize();
   if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return QStringLiteral("the page is empty");
   const DeviceMapping mapping = DeviceMapping::ForPage(size.cx, size.cy, dpi, dpi);
-  QSvgGenerator generator;
-  generator.setFileName(path);
   generator.setResolution(dpi);
   generator.setSize(QSize(mapping.viewportExtX, mapping.viewportExtY));
   generator.setViewBox(QRect(0, 0, mapping.viewportExtX, mapping.viewportExtY));
   generator.setTitle(QStringLiteral("Sonvue page"));
   QPainter painter;
-  if (!painter.begin(&generator)) return QStringLiteral("cannot write ") + path;
+  if (!painter.begin(&generator)) return QStringLiteral("cannot write ") + what;
   DrawWholePage(painter,
                 asPicture ? QtDeviceContext::Surface::kVectorRecording
                           : QtDeviceContext::Surface::kPrinter,
                 page, size, mapping);
-  if (!painter.end()) return QStringLiteral("cannot write ") + path;
+  if (!painter.end()) return QStringLiteral("cannot write ") + what;
   return {};
+}
+
+}  // namespace
+
+QString RenderPageSvg(BoxPage& page, const QString& path, int dpi, bool asPicture) {
+  QSvgGenerator generator;
+  generator.setFileName(path);
+  return DrawSvg(generator, page, dpi, asPicture, path);
+}
+
+QByteArray RenderPageSvgBytes(BoxPage& page, int dpi) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QSvgGenerator generator;
+  generator.setOutputDevice(&buffer);
+  if (!DrawSvg(generator, page, dpi, true, QStringLiteral("the clipboard")).isEmpty()) return {};
+  return bytes;
 }

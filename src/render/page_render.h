@@ -35,5 +35,9 @@ QString RenderPagePdf(BoxPage& page, const QString& path, int dpi = kDefaultPdfD
 QString RenderPageSvg(BoxPage& page, const QString& path, int dpi = kDefaultSvgDpi,
                       bool asPicture = false);
 
+// The page as the recorded vector picture of the clipboard, in memory; empty when it cannot
+// be drawn.
+QByteArray RenderPageSvgBytes(BoxPage& page, int dpi = kDefaultSvgDpi);
+
 // The largest image RenderPageImage makes, in pixels.
 inline constexpr qint64 kMaxPageImagePixels = qint64{200} * 1000 * 1000;

@@ -14,4 +14,6 @@ class CommandTarget {
   virtual bool HandlesCommand(int id) const = 0;
   virtual void OnCommand(int id) = 0;
   virtual void OnUpdateCommand(int id, CommandState& state) = 0;
+  // Called while the program is idle (the box list follows the current box).
+  virtual void OnIdle() {}
 };

@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QComboBox>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -253,6 +255,7 @@ CommandState CMainFrame::UpdateCommand(int id) {
 
 void CMainFrame::UpdateAllCommands() {
   for (const auto& [id, action] : actions_) UpdateCommand(id);
+  if (CommandTarget* t = ActiveTarget(); t && !(boxList_ && boxList_->view()->isVisible())) t->OnIdle();
 }
 
 void CMainFrame::OnOwnCommand(int id) {
@@ -344,6 +347,17 @@ void CMainFrame::RememberGeometry() {
     rememberedMaximized_ = false;
     rememberedRect_ = geometry();
   }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  // Every document window closes first; one whose document the user keeps open (cancel on
+  // the save question) keeps the program running.
+  mdi_->closeAllSubWindows();
+  if (!mdi_->subWindowList().isEmpty()) {
+    event->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {

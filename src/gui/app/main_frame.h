@@ -66,6 +66,7 @@ class CMainFrame : public QMainWindow {
   void BoxListChosen(int type);
 
  protected:
+  void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;

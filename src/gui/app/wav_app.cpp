@@ -1,5 +1,6 @@
 #include "gui/app/wav_app.h"
 
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
@@ -8,11 +9,16 @@
 #include <QScreen>
 #include <QSettings>
 
+#include "core/doc/wav_doc.h"
+#include "core/realtime/wave_wnd.h"
 #include "core/wave/wave.h"
+#include "gui/app/child_frame.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/qt_settings_store.h"
 #include "gui/app/single_instance.h"
 #include "gui/app/splash_screen.h"
+#include "gui/app/wav_view.h"
+#include "gui/audio/qt_audio_backend.h"
 #include "gui/platform/qt_platform.h"
 #include "render/qt_convert.h"
 
@@ -46,6 +52,11 @@ bool CWavApp::InitInstance() {
   QRect screen = primaryScreen() ? primaryScreen()->geometry() : QRect(0, 0, 1024, 768);
   LoadSettings(*store_, settings_, screen.width(), screen.height());
 
+  // 6. The sound device, shared by every document's wave.
+  backend_ = std::make_unique<QtAudioBackend>();
+  device_ = std::make_unique<CWaveWnd>(*backend_);
+  device_->Create();
+
   // 9. One program at a time.
   instance_ = std::make_unique<SingleInstance>();
   if (!instance_->TryBecomeFirst()) {
@@ -71,6 +82,10 @@ bool CWavApp::InitInstance() {
     frame_->activateWindow();
   });
   connect(this, &QCoreApplication::aboutToQuit, this, &CWavApp::ExitInstance);
+  connect(frame_.get(), &CMainFrame::BoxListChosen, this, [this](int type) {
+    auto* sub = qobject_cast<CChildFrame*>(frame_->MdiArea()->activeSubWindow());
+    if (sub && sub->View()) sub->View()->SelectBox(type);
+  });
 
   // 14. Show the window, then open what the command line names.
   if (settings_.maxFrame) frame_->showMaximized();
@@ -104,18 +119,143 @@ void CWavApp::ExitInstance() {
 }
 
 bool CWavApp::OpenDocumentFile(const QString& path) {
-  auto wave = std::make_unique<CWave>();
-  if (!wave->LoadWaveFile(ToUtf8(path))) return false;
-  auto* label = new QLabel(QStringLiteral("%1 ch, %2 Hz, %3 bits, %4 frames")
-                               .arg(wave->Channels())
-                               .arg(wave->Rate())
-                               .arg(wave->Bits())
-                               .arg(wave->FrameCount()));
-  label->setMargin(12);
-  QMdiSubWindow* sub = frame_->MdiArea()->addSubWindow(label);
-  sub->setWindowTitle(QFileInfo(path).fileName());
-  sub->show();
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  for (const auto& doc : docs_) {
+    if (FromUtf8(doc->PathName()) == absolute) {
+      std::vector<CChildFrame*> windows = WindowsOf(*doc);
+      if (!windows.empty()) frame_->MdiArea()->setActiveSubWindow(windows.front());
+      return true;
+    }
+  }
+  auto doc = std::make_unique<CWavDoc>(&settings_, device_.get());
+  doc->SetDefaultsChangedHandler([this] { SaveSettingsNow(); });
+  if (!doc->OnOpenDocument(ToUtf8(absolute))) return false;
+  CWavDoc& ref = *doc;
+  docs_.push_back(std::move(doc));
+  AddWindow(ref);
   return true;
 }
 
-void CWavApp::NewDocument() {}
+CWavDoc* CWavApp::NewDocument() {
+  auto doc = std::make_unique<CWavDoc>(&settings_, device_.get());
+  doc->SetDefaultsChangedHandler([this] { SaveSettingsNow(); });
+  doc->SetTitle("Sonspec" + std::to_string(++untitled_));
+  doc->OnNewDocument();
+  CWavDoc& ref = *doc;
+  docs_.push_back(std::move(doc));
+  AddWindow(ref);
+  return &ref;
+}
+
+CChildFrame* CWavApp::AddWindow(CWavDoc& doc) {
+  auto* view = new CWavView(doc, settings_, frame_.get());
+  view->SetDocumentWindows(this);
+  auto* child = new CChildFrame(view);
+  frame_->MdiArea()->addSubWindow(child);
+  connect(child, &CChildFrame::CloseRequested, this, &CWavApp::OnWindowClosing);
+  connect(child, &QObject::destroyed, this, [this, docPtr = &doc] {
+    // The window is gone: the title numbers of the others follow.
+    for (const auto& d : docs_) {
+      if (d.get() == docPtr) RetitleWindows(*d);
+    }
+  });
+  child->resize(std::min(900, frame_->MdiArea()->width() - 20), std::min(700, frame_->MdiArea()->height() - 20));
+  child->show();
+  RetitleWindows(doc);
+  view->UpdateBoxList();
+  return child;
+}
+
+std::vector<CChildFrame*> CWavApp::WindowsOf(const CWavDoc& doc) const {
+  std::vector<CChildFrame*> windows;
+  if (!frame_) return windows;
+  for (QMdiSubWindow* sub : frame_->MdiArea()->subWindowList()) {
+    auto* child = qobject_cast<CChildFrame*>(sub);
+    if (child && child->View() && &child->View()->Document() == &doc && !child->property("closing").toBool()) {
+      windows.push_back(child);
+    }
+  }
+  return windows;
+}
+
+void CWavApp::RetitleWindows(const CWavDoc& doc) {
+  std::vector<CChildFrame*> windows = WindowsOf(doc);
+  const QString title = FromUtf8(doc.Title());
+  for (size_t i = 0; i < windows.size(); ++i) {
+    windows[i]->setWindowTitle(windows.size() == 1 ? title : title + QStringLiteral(":%1").arg(i + 1));
+  }
+}
+
+bool CWavApp::SaveModified(CWavDoc& doc) {
+  if (!doc.IsModified()) return true;
+  QMessageBox box(QMessageBox::Question, QStringLiteral("ｿﾝﾋﾞｭｰ"),
+                  QStringLiteral("%1 への変更を保存しますか?").arg(FromUtf8(doc.Title())),
+                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, frame_.get());
+  switch (box.exec()) {
+    case QMessageBox::Yes: return SaveDocument(doc, false);
+    case QMessageBox::No: return true;
+    default: return false;
+  }
+}
+
+void CWavApp::OnWindowClosing(CChildFrame* frame, bool* accept) {
+  if (!frame->View()) return;
+  CWavDoc& doc = frame->View()->Document();
+  if (!closingDocument_ && WindowsOf(doc).size() == 1) {
+    // The last window of the document: the document goes with it.
+    if (!SaveModified(doc)) {
+      *accept = false;
+      return;
+    }
+    frame->setProperty("closing", true);
+    ForgetDocument(&doc);
+    return;
+  }
+  frame->setProperty("closing", true);
+}
+
+void CWavApp::ForgetDocument(CWavDoc* doc) {
+  doc->Wave().Stop();
+  auto it = std::find_if(docs_.begin(), docs_.end(), [doc](const auto& d) { return d.get() == doc; });
+  if (it == docs_.end()) return;
+  // The views go first (they are attached to the document); then the document.
+  std::unique_ptr<CWavDoc> owned = std::move(*it);
+  docs_.erase(it);
+  for (QMdiSubWindow* sub : frame_->MdiArea()->subWindowList()) {
+    auto* child = qobject_cast<CChildFrame*>(sub);
+    if (child && child->View() && &child->View()->Document() == doc) {
+      child->setProperty("closing", true);
+      delete child->View();
+    }
+  }
+  owned.reset();
+}
+
+void CWavApp::CloseDocument(CWavDoc& doc) {
+  if (!SaveModified(doc)) return;
+  std::vector<CChildFrame*> windows = WindowsOf(doc);
+  closingDocument_ = true;
+  for (CChildFrame* w : windows) w->setProperty("closing", true);
+  ForgetDocument(&doc);
+  for (CChildFrame* w : windows) w->close();
+  closingDocument_ = false;
+}
+
+bool CWavApp::SaveDocument(CWavDoc& doc, bool askName) {
+  QString path = FromUtf8(doc.PathName());
+  if (askName || path.isEmpty()) {
+    QString start = path.isEmpty() ? FromUtf8(doc.Title()) + QStringLiteral(".wft") : path;
+    QString filter;
+    path = QFileDialog::getSaveFileName(
+        frame_.get(), QStringLiteral("名前を付けて保存"), start,
+        QStringLiteral("ｿﾝﾋﾞｭｰ32 ﾌｧｲﾙ (*.wft);;Wave Files (*.wav);;すべてのﾌｧｲﾙ (*.*) (*)"), &filter);
+    if (path.isEmpty()) return false;
+    if (QFileInfo(path).suffix().isEmpty()) path += filter.startsWith(QLatin1String("Wave")) ? QStringLiteral(".wav") : QStringLiteral(".wft");
+  }
+  if (!doc.OnSaveDocument(ToUtf8(path))) return false;
+  RetitleWindows(doc);
+  if (frame_) frame_->AddRecentFile(QFileInfo(path).absoluteFilePath());
+  return true;
+}
+
+void CWavApp::NewWindow(CWavDoc& doc) { AddWindow(doc); }

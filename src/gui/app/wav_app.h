@@ -6,14 +6,21 @@
 #include <QApplication>
 
 #include <memory>
+#include <vector>
 
 #include "core/doc/app_settings.h"
+#include "gui/app/document_windows.h"
 
+class CChildFrame;
 class CMainFrame;
+class CWaveWnd;
+class CWavDoc;
+class CWavView;
+class QtAudioBackend;
 class QtSettingsStore;
 class SingleInstance;
 
-class CWavApp : public QApplication {
+class CWavApp : public QApplication, public DocumentWindows {
   Q_OBJECT
  public:
   CWavApp(int& argc, char** argv);
@@ -30,14 +37,37 @@ class CWavApp : public QApplication {
   void SaveSettingsNow();
   CMainFrame* MainFrame() const { return frame_.get(); }
 
-  // Opens a ".wft" or ".wav" document in a new window; false after the messages.
+  // Opens a ".wft" or ".wav" document in a new window (or shows its window when it is open
+  // already); false after the messages.
   bool OpenDocumentFile(const QString& path);
-  void NewDocument();
+  // A new document, titled "SonspecN", in a new window.
+  CWavDoc* NewDocument();
+  const std::vector<std::unique_ptr<CWavDoc>>& Documents() const { return docs_; }
+  CWaveWnd* SoundDevice() const { return device_.get(); }
+
+  // --- DocumentWindows ---
+  void CloseDocument(CWavDoc& doc) override;
+  bool SaveDocument(CWavDoc& doc, bool askName) override;
+  void NewWindow(CWavDoc& doc) override;
+
+  // Asks whether to save a modified document: false when the user cancelled.
+  bool SaveModified(CWavDoc& doc);
 
  private:
+  CChildFrame* AddWindow(CWavDoc& doc);
+  std::vector<CChildFrame*> WindowsOf(const CWavDoc& doc) const;
+  void RetitleWindows(const CWavDoc& doc);
+  void OnWindowClosing(CChildFrame* frame, bool* accept);
+  void ForgetDocument(CWavDoc* doc);
+
   AppSettings settings_;
   std::unique_ptr<QtSettingsStore> store_;
   std::unique_ptr<SingleInstance> instance_;
+  std::unique_ptr<QtAudioBackend> backend_;
+  std::unique_ptr<CWaveWnd> device_;
+  std::vector<std::unique_ptr<CWavDoc>> docs_;
+  int untitled_ = 0;
+  bool closingDocument_ = false;
   std::unique_ptr<CMainFrame> frame_;
   bool splash_ = true;
   QStringList files_;

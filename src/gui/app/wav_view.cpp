@@ -1,0 +1,285 @@
+#include "gui/app/wav_view.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+#include "core/doc/app_settings.h"
+#include "core/doc/box_layout.h"
+#include "core/doc/page_drawing.h"
+#include "core/doc/wav_doc.h"
+#include "core/graph/box.h"
+#include "gui/app/command_table.h"
+#include "gui/app/cursors.h"
+#include "gui/app/main_frame.h"
+#include "render/qt_convert.h"
+#include "render/qt_device_context.h"
+
+class CWavView::ClientDC {
+ public:
+  explicit ClientDC(CWavView& view)
+      : view_(view), painter_((view.PaintDirty(), &view.buffer_)),
+        dc_(painter_, QtDeviceContext::Surface::kScreen, view.Mapping()) {
+    previous_ = SelectDocumentFont(dc_, view.doc_.GetDocumentFont());
+  }
+  ~ClientDC() {
+    dc_.SelectFont(previous_);
+    dc_.Flush();
+    painter_.end();
+    view_.viewport()->update();
+  }
+  ClientDC(const ClientDC&) = delete;
+  ClientDC& operator=(const ClientDC&) = delete;
+  DeviceContext& dc() { return dc_; }
+
+ private:
+  CWavView& view_;
+  QPainter painter_;
+  QtDeviceContext dc_;
+  LogFont previous_;
+};
+
+CWavView::CWavView(CWavDoc& doc, AppSettings& app, CMainFrame* frame, QWidget* parent)
+    : QAbstractScrollArea(parent), doc_(doc), app_(app), frame_(frame), loop_(doc, *this) {
+  setAttribute(Qt::WA_DeleteOnClose, false);
+  viewport()->setMouseTracking(true);
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  viewport()->setBackgroundRole(QPalette::Base);
+  setFocusPolicy(Qt::StrongFocus);
+  horizontalScrollBar()->setSingleStep(16);
+  verticalScrollBar()->setSingleStep(16);
+  runTimer_.setTimerType(Qt::PreciseTimer);
+  connect(&runTimer_, &QTimer::timeout, this, [this] { loop_.OnTimer(); });
+  doc_.AddView(this);
+  RecalcScrollRange();
+}
+
+CWavView::~CWavView() {
+  runTimer_.stop();
+  doc_.RemoveView(this);
+}
+
+// --- geometry -------------------------------------------------------------------------
+
+DeviceMapping CWavView::Mapping() const {
+  const Size page = doc_.GetDocSize();
+  return DeviceMapping::ForPage(page.cx, page.cy, logicalDpiX(), logicalDpiY(),
+                                -horizontalScrollBar()->value(), -verticalScrollBar()->value());
+}
+
+void CWavView::RecalcScrollRange() {
+  const Size page = doc_.GetDocSize();
+  const int w = page.cx * logicalDpiX() / 254;
+  const int h = page.cy * logicalDpiY() / 254;
+  const QSize v = viewport()->size();
+  horizontalScrollBar()->setRange(0, std::max(0, w - v.width()));
+  horizontalScrollBar()->setPageStep(std::max(1, v.width()));
+  verticalScrollBar()->setRange(0, std::max(0, h - v.height()));
+  verticalScrollBar()->setPageStep(std::max(1, v.height()));
+}
+
+void CWavView::InvalidateAll() {
+  dirty_ = QRegion(viewport()->rect());
+  viewport()->update();
+}
+
+void CWavView::InvalidateLogical(const Rect& r) {
+  const DeviceMapping m = Mapping();
+  Point a = m.LogicalToDevice({r.left, r.top});
+  Point b = m.LogicalToDevice({r.right, r.bottom});
+  QRect device = QRect(QPoint(std::min(a.x, b.x), std::min(a.y, b.y)), QPoint(std::max(a.x, b.x), std::max(a.y, b.y)))
+                     .adjusted(-1, -1, 2, 2);
+  dirty_ += device;
+  viewport()->update(device);
+}
+
+void CWavView::InvalidateBox(const CBox* box) {
+  if (box) InvalidateLogical(box->GetRect());
+}
+
+void CWavView::OnDocumentUpdate(int) {
+  RecalcScrollRange();
+  InvalidateAll();
+}
+
+// --- painting -------------------------------------------------------------------------
+
+void CWavView::PaintDirty() {
+  const QSize size = viewport()->size();
+  if (buffer_.size() != size) {
+    buffer_ = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    dirty_ = QRegion(buffer_.rect());
+  }
+  if (dirty_.isEmpty()) return;
+  const QRect area = dirty_.boundingRect().intersected(buffer_.rect());
+  dirty_ = QRegion();
+  if (area.isEmpty()) return;
+  QPainter p(&buffer_);
+  p.fillRect(area, Qt::white);
+  const DeviceMapping m = Mapping();
+  QtDeviceContext dc(p, QtDeviceContext::Surface::kScreen, m);
+  Point a = m.DeviceToLogical({area.left(), area.top()});
+  Point b = m.DeviceToLogical({area.right() + 1, area.bottom() + 1});
+  Rect clip{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+  DrawBoxPage(dc, doc_, clip);
+  dc.Flush();
+}
+
+const QImage& CWavView::BackBuffer() {
+  PaintDirty();
+  return buffer_;
+}
+
+void CWavView::paintEvent(QPaintEvent* event) {
+  PaintDirty();
+  QPainter p(viewport());
+  p.drawImage(event->rect(), buffer_, event->rect());
+}
+
+void CWavView::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  RecalcScrollRange();
+  InvalidateAll();
+}
+
+void CWavView::scrollContentsBy(int, int) { InvalidateAll(); }
+
+void CWavView::RedrawBoxes() {
+  ClientDC client(*this);
+  for (int slot = 0; slot < CWavDoc::kSlotCount; ++slot) {
+    CBox* box = doc_.GetBox(slot);
+    if (box && slot != kBoxInfo) box->Redraw(client.dc(), nullptr);
+  }
+}
+
+void CWavView::Relayout() {
+  ClientDC client(*this);
+  Size cell = MeasureLabelCell(client.dc(), doc_.GetDocumentFont());
+  doc_.SetStringSize(cell.cx, cell.cy);
+}
+
+// --- the run ----------------------------------------------------------------------------
+
+void CWavView::SetTimer(int intervalMs) { runTimer_.start(intervalMs); }
+void CWavView::KillTimer() { runTimer_.stop(); }
+
+void CWavView::ApplyToDocument(const AnalysisSettings& record, int levelModeFlag) {
+  doc_.ApplySettings(record, levelModeFlag);
+}
+
+void CWavView::StartRunFromView() { loop_.Start(); }
+
+void CWavView::StopRunFromView() { loop_.Stop(); }
+
+void CWavView::RefreshPanel() {}
+
+void CWavView::RebindPanel() {}
+
+// --- boxes -----------------------------------------------------------------------------
+
+CBox* CWavView::CurrentBox() const { return doc_.GetActiveBox(); }
+
+void CWavView::SelectBox(int slot) {
+  CBox* box = doc_.GetBox(slot);
+  if (!box) return;
+  CBox* current = CurrentBox();
+  if (current && current != box) {
+    current->SetActive(0);
+    InvalidateBox(current);
+  }
+  box->SetActive(1);
+  InvalidateBox(box);
+  UpdateBoxList();
+}
+
+void CWavView::UpdateBoxList() {
+  if (!frame_) return;
+  CBox* current = CurrentBox();
+  frame_->UpdateBoxList(current ? current->GetKind() : -1, doc_.BoxPresence());
+}
+
+void CWavView::ToggleBox(int slot) {
+  if (doc_.GetBox(slot)) {
+    doc_.RemoveBox(slot);
+  } else {
+    CBox* previous = CurrentBox();
+    doc_.SetBox(slot);
+    if (previous) previous->SetActive(0);
+    if (CBox* created = doc_.GetBox(slot)) created->SetActive(1);
+  }
+  RecalcScrollRange();
+  doc_.SetModifiedFlag();
+  doc_.UpdateAllViews();
+  InvalidateAll();
+  UpdateBoxList();
+}
+
+// --- mouse -----------------------------------------------------------------------------
+
+void CWavView::SetCursorFor(int code) {
+  code &= 0xFF;
+  if (code == cursorKind_) return;
+  cursorKind_ = code;
+  Qt::CursorShape shape = Qt::ArrowCursor;
+  switch (code) {
+    case 1: shape = Qt::CrossCursor; break;
+    case 2: shape = Qt::SizeAllCursor; break;
+    case 3: shape = Qt::SizeFDiagCursor; break;
+    case 4: shape = Qt::SizeBDiagCursor; break;
+    case 5: shape = Qt::SizeHorCursor; break;
+    case 6: shape = Qt::SizeVerCursor; break;
+    default: break;
+  }
+  if (code >= 7 && code <= 13) {
+    viewport()->setCursor(ProgramCursor(code));
+  } else if (code == 0) {
+    viewport()->unsetCursor();
+  } else {
+    viewport()->setCursor(shape);
+  }
+}
+
+void CWavView::mouseMoveEvent(QMouseEvent* event) { QAbstractScrollArea::mouseMoveEvent(event); }
+void CWavView::mousePressEvent(QMouseEvent* event) { QAbstractScrollArea::mousePressEvent(event); }
+void CWavView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void CWavView::mouseReleaseEvent(QMouseEvent* event) { QAbstractScrollArea::mouseReleaseEvent(event); }
+
+void CWavView::contextMenuEvent(QContextMenuEvent* event) {
+  const Point logical = Mapping().DeviceToLogical({event->pos().x(), event->pos().y()});
+  int found = -1;
+  for (int slot = 0; slot < CWavDoc::kSlotCount; ++slot) {
+    CBox* box = doc_.GetBox(slot);
+    if (!box) continue;
+    const Rect& r = box->GetRect();
+    Rect n{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
+    if (n.Contains(logical)) {
+      found = slot;
+      break;
+    }
+  }
+  if (found < 0) return;
+  if (CurrentBox() != doc_.GetBox(found)) SelectBox(found);
+  const int group = BoxGroup(found);
+  if (group >= 3 || !frame_) return;
+  if (cursorKind_ != 0) SetCursorFor(0);
+  QMenu menu(this);
+  std::function<void(QMenu*, const std::vector<MenuEntry>&)> fill = [&](QMenu* m, const std::vector<MenuEntry>& entries) {
+    for (const MenuEntry& e : entries) {
+      if (e.kind == MenuEntry::Kind::Separator) {
+        m->addSeparator();
+      } else if (e.kind == MenuEntry::Kind::Submenu) {
+        fill(m->addMenu(QString::fromUtf8(e.text)), e.children);
+      } else if (QAction* a = frame_->Action(e.id)) {
+        frame_->UpdateCommand(e.id);
+        m->addAction(a);
+      }
+    }
+  };
+  fill(&menu, BoxPopupMenu(group));
+  menu.exec(event->globalPos() - QPoint(0, 10));
+}

@@ -1,0 +1,119 @@
+#pragma once
+// CWavView: the scrolling view of one document window. It draws the document's page of
+// boxes at 0.1 mm per logical unit (y upward) at the screen's resolution, keeps a back
+// buffer of its viewport so that boxes can draw XOR marks and rubber bands into it at once,
+// turns commands into operations on the document and the current box, forwards the mouse
+// to the boxes, and drives the analysis run with its timer.
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QPointer>
+#include <QRegion>
+#include <QTimer>
+
+#include <memory>
+
+#include "core/doc/document_base.h"
+#include "core/doc/run_timer_loop.h"
+#include "core/graph/device_context.h"
+#include "gui/app/command_target.h"
+#include "gui/realtime/panel_host.h"
+
+class CBox;
+class CMainFrame;
+class CWavDoc;
+class DocumentWindows;
+class QtDeviceContext;
+struct AppSettings;
+
+class CWavView : public QAbstractScrollArea,
+                 public CommandTarget,
+                 public DocumentView,
+                 public PanelHost,
+                 private RunTimerLoop::Host {
+  Q_OBJECT
+ public:
+  CWavView(CWavDoc& doc, AppSettings& app, CMainFrame* frame, QWidget* parent = nullptr);
+  ~CWavView() override;
+
+  CWavDoc& Document() { return doc_; }
+  void SetDocumentWindows(DocumentWindows* windows) { windows_ = windows; }
+
+  // --- CommandTarget ---
+  bool HandlesCommand(int id) const override;
+  void OnCommand(int id) override;
+  void OnUpdateCommand(int id, CommandState& state) override;
+  void OnIdle() override { UpdateBoxList(); }
+
+  // --- DocumentView ---
+  void OnDocumentUpdate(int hint) override;
+
+  // --- PanelHost ---
+  void ApplyToDocument(const AnalysisSettings& record, int levelModeFlag) override;
+  void StartRunFromView() override;
+  void StopRunFromView() override;
+  void RebindPanel();
+
+  // The page mapping of the viewport: logical (0, 0) at the scrolled page origin.
+  DeviceMapping Mapping() const;
+  // Invalidates a logical rectangle (the whole view without one).
+  void InvalidateLogical(const Rect& r);
+  void InvalidateAll();
+  void InvalidateBox(const CBox* box);
+  void RecalcScrollRange();
+  // Makes the box of the slot the current one (the previous one is deactivated).
+  void SelectBox(int slot);
+  // The box-list entry to show: the current box's slot and the slots' presence.
+  void UpdateBoxList();
+
+  // The back buffer as shown (tests and screenshots).
+  const QImage& BackBuffer();
+  // The run timer (tests).
+  bool RunTimerActive() const { return runTimer_.isActive(); }
+  void RunTimerTick() { loop_.OnTimer(); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void scrollContentsBy(int dx, int dy) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  // A device context on the back buffer with the view's mapping and the document font,
+  // for drawing outside a paint; the touched area is shown when it goes away.
+  class ClientDC;
+
+  // --- RunTimerLoop::Host ---
+  void RedrawBoxes() override;
+  void RefreshPanel() override;
+  void SetTimer(int intervalMs) override;
+  void KillTimer() override;
+
+  void PaintDirty();
+  void SetCursorFor(int code);
+  void ToggleBox(int slot);
+  void XDefaultRange(int thousandths);
+  void QuickStart(int mode);
+  void ChooseFont();
+  void Settings3D();
+  void PrintPage(bool preview);
+  void CopyPage();
+  void SaveWaveRange();
+  void LoadWave();
+  CBox* CurrentBox() const;
+  void Relayout();
+
+  CWavDoc& doc_;
+  AppSettings& app_;
+  QPointer<CMainFrame> frame_;
+  DocumentWindows* windows_ = nullptr;
+  QImage buffer_;
+  QRegion dirty_;
+  int cursorKind_ = 0;
+  bool capturing_ = false;
+  QTimer runTimer_;
+  RunTimerLoop loop_;
+};
