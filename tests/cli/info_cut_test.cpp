@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli_run.h"
+#include "core/doc/wav_doc.h"
 #include "core/wave/wave.h"
 #include "support/recording_prompt.h"
 #include "support/riff_builder.h"
@@ -81,4 +82,27 @@ TEST(CliHelp, ToolAndEveryCommandHaveHelp) {
     EXPECT_NE(h.out.find(usage), std::string::npos) << c;
   }
   EXPECT_EQ(RunSonvueCli({"nonsense"}).status, 2);
+}
+
+TEST(CliInfo, DocumentsShowTheirPageBoxesAndSettings) {
+  TempDir dir;
+  WriteStereo(dir.Path("a.wav"), 4410);
+  RecordingPrompt quiet;
+  CWavDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("a.wav")));
+  doc.Settings().fftFlags = kFftWindow;
+  doc.Settings().overlapIndex = 2;
+  ASSERT_TRUE(doc.OnSaveDocument(dir.Path("a.wft")));
+  CliResult r = RunSonvueCli({"info", dir.Path("a.wft")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("document: wft\nformat: PCM\nchannels: 2\n", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("frames: 4410\n"), std::string::npos);
+  EXPECT_NE(r.out.find("page: 1200 x 1800\n"), std::string::npos);
+  EXPECT_NE(r.out.find("boxes: wave:L,wave:R,info\n"), std::string::npos);
+  EXPECT_NE(r.out.find("averaging: 4\noverlap: 2\nwindow: on\n"), std::string::npos) << r.out;
+
+  WriteAllBytes(dir.Path("bad.wft"), {220, 0, 0, 0, 9, 3, 0, 0, 1, 1, 1, 1});
+  r = RunSonvueCli({"info", dir.Path("bad.wft")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("error: データファイルが不正です"), std::string::npos) << r.err;
 }

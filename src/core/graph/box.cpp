@@ -106,8 +106,15 @@ void CBox::Serialize(CArchive& ar) {
   ar.Field(markShown_);
   if (ar.IsLoading()) {
     validFlags_ = 0;
-    // A channel selector outside 0..3 cannot come from a box: the record is corrupt.
-    if (channel_ < 0 || channel_ > kChannelBoth) ar.Fail();
+    // A channel selector outside 0..3, rectangles far off any page or marks that are no
+    // numbers cannot come from a box: the record is corrupt.
+    constexpr int32_t kMaxCoordinate = 10000000;
+    bool sane = channel_ >= 0 && channel_ <= kChannelBoth && std::isfinite(markValue_) &&
+                std::isfinite(markLevel_);
+    for (const Rect* r : {&boxRect_, &plotRect_}) {
+      for (int32_t v : {r->left, r->top, r->right, r->bottom}) sane = sane && std::abs(v) <= kMaxCoordinate;
+    }
+    if (!sane) ar.Fail();
   }
 }
 

@@ -270,4 +270,21 @@ void CCordConv::Serialize(CArchive& ar) {
   ar.Field(logBase_);
   ar.Field(minTickSpacing_);
   ar.Field(tickDivisions_);
+  if (ar.IsLoading() && !IsSane()) ar.Fail();
+}
+
+bool CCordConv::IsSane() const {
+  // What a stored axis must hold for the arithmetic to stay finite: finite numbers within
+  // reach of a page, a known mode, a positive floor and reference for the decibel
+  // transform, and tick parameters that do not divide by zero.
+  constexpr double kMaxCoordinate = 1e7;
+  for (double v : {pixelStart_, pixelEnd_, valueStart_, valueEnd_, tickOrigin_, tickStep_, scale_, offset_,
+                   reference_, floor_, dbOffset_, displayMultiplier_, logBase_}) {
+    if (!std::isfinite(v)) return false;
+  }
+  if (std::fabs(pixelStart_) > kMaxCoordinate || std::fabs(pixelEnd_) > kMaxCoordinate) return false;
+  if (axisMode_ < 0 || axisMode_ > 2) return false;
+  if (axisMode_ != 0 && (floor_ <= 0 || reference_ <= 0)) return false;
+  if (logBase_ <= 0 || tickDivisions_ < 1 || minTickSpacing_ < 0 || (labelFlags_ & 0xFF) > 20) return false;
+  return true;
 }

@@ -66,7 +66,9 @@ class CCordConv {
 
   // The stored record: the geometry, the mode and the label settings (120 bytes). The unit
   // and the tick-origin switch are not stored; the owner sets them again.
+  // Loading refuses (fails the archive) an axis whose numbers cannot be worked with.
   void Serialize(CArchive& ar);
+  bool IsSane() const;
 
   // --- settings the owners make ---
   void SetDisplayMultiplier(double m) { displayMultiplier_ = m; }

@@ -74,9 +74,9 @@ std::string CInfoBox::LengthText() const {
 std::string CInfoBox::FftText() const {
   if (!settings_) return {};
   const AnalysisSettings& s = settings_->record;
-  std::string text = Format("FFTﾌﾞﾛｯｸ：%d　平均回数：%d  ｵｰﾊﾞｰﾗｯﾌﾟ：%d%%",
+  std::string text = Format("FFTﾌﾞﾛｯｸ：%d　平均回数：%d  ｵｰﾊﾞｰﾗｯﾌﾟ：%lld%%",
                             static_cast<int>(s.blockSize), static_cast<int>(s.averagingCount),
-                            static_cast<int>(s.overlapIndex * 25));
+                            static_cast<long long>(s.overlapIndex) * 25);
   if (s.fftFlags & kFftWindow) text += "Hanning";
   return text;
 }

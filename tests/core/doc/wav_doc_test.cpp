@@ -295,3 +295,30 @@ TEST(WavDoc, LabelCellChangesRelayoutTheBoxesAndBecomeTheNewDefault) {
   EXPECT_EQ(MulDiv(5, 1, 2), 3);
   EXPECT_EQ(MulDiv(-5, 1, 2), -3);
 }
+
+// Documents of each kind of content; with SONVUE_FUZZ_SEEDS set they are also written there
+// as the seed corpus of the document loader's fuzzer.
+TEST(WavDoc, StoredDocumentsLoadBackAndSeedTheFuzzer) {
+  TempDir dir;
+  WriteWave(dir.Path("s.wav"), 2, 300);
+  WriteWave(dir.Path("m.wav"), 1, 100, 8000);
+  std::vector<std::vector<uint8_t>> docs;
+  {
+    CWavDoc empty;
+    empty.OnNewDocument();
+    docs.push_back(Store(empty));
+  }
+  for (const char* name : {"s.wav", "m.wav"}) {
+    CWavDoc d;
+    ASSERT_TRUE(d.OnOpenDocument(dir.Path(name)));
+    for (int type = 0; type < 13; ++type) d.SetBox(type);  // every box kind there is
+    docs.push_back(Store(d));
+  }
+  const char* seeds = std::getenv("SONVUE_FUZZ_SEEDS");
+  for (size_t i = 0; i < docs.size(); ++i) {
+    CWavDoc back;
+    EXPECT_TRUE(Load(back, docs[i])) << i;
+    EXPECT_EQ(Store(back), docs[i]) << i;
+    if (seeds) WriteAllBytes(std::string(seeds) + "/doc" + std::to_string(i) + ".wft", docs[i]);
+  }
+}
