@@ -67,7 +67,12 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   UpdateAllCommands();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+  // The document windows go with the MDI area; their activation must not reach a frame
+  // whose bars are already gone.
+  disconnect(mdi_, nullptr, this, nullptr);
+  idle_->stop();
+}
 
 QAction* CMainFrame::Action(int id) const {
   auto it = actions_.find(id);

@@ -22,6 +22,8 @@ class CBox;
 class CMainFrame;
 class CWavDoc;
 class DocumentWindows;
+class QPageSize;
+class QPrinter;
 class QtDeviceContext;
 struct AppSettings;
 
@@ -64,6 +66,11 @@ class CWavView : public QAbstractScrollArea,
   void SelectBox(int slot);
   // The box-list entry to show: the current box's slot and the slots' presence.
   void UpdateBoxList();
+
+  // Prints the page on a printer that is set up already: the page keeps its physical size.
+  void PrintOn(QPrinter& printer);
+  // The page size the printer is given: the document's page in millimetres.
+  QPageSize PrintPageSize() const;
 
   // The back buffer as shown (tests and screenshots).
   const QImage& BackBuffer();

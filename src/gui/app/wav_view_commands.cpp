@@ -319,19 +319,26 @@ void CWavView::Settings3D() {
   doc_.Changed();
 }
 
+QPageSize CWavView::PrintPageSize() const {
+  const Size page = doc_.GetDocSize();
+  return QPageSize(QSizeF(page.cx / 10.0, page.cy / 10.0), QPageSize::Millimeter, QString(),
+                   QPageSize::ExactMatch);
+}
+
+void CWavView::PrintOn(QPrinter& printer) {
+  QPainter painter(&printer);
+  // The page keeps its physical size: 0.1 mm per logical unit at the printer's resolution.
+  DrawPageWithPainter(painter, QtDeviceContext::Surface::kPrinter, doc_, printer.resolution(),
+                      printer.resolution());
+}
+
 void CWavView::PrintPage(bool preview) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setFullPage(true);
   printer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  const Size page = doc_.GetDocSize();
-  printer.setPageSize(QPageSize(QSizeF(page.cx / 10.0, page.cy / 10.0), QPageSize::Millimeter,
-                                QString(), QPageSize::ExactMatch));
+  printer.setPageSize(PrintPageSize());
   printer.setDocName(FromUtf8(doc_.Title()));
-  auto draw = [this](QPrinter* p) {
-    QPainter painter(p);
-    // The page keeps its physical size: 0.1 mm per logical unit at the printer's resolution.
-    DrawPageWithPainter(painter, QtDeviceContext::Surface::kPrinter, doc_, p->resolution(), p->resolution());
-  };
+  auto draw = [this](QPrinter* p) { PrintOn(*p); };
   if (preview) {
     QPrintPreviewDialog dlg(&printer, this);
     dlg.setWindowTitle(QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ"));

@@ -1,0 +1,198 @@
+// The view in a main window, driven as a user drives it.
+#include "gui/app/wav_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMdiArea>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
+
+#include "core/doc/app_settings.h"
+#include "core/doc/wav_doc.h"
+#include "core/graph/wave_box.h"
+#include "core/realtime/simulated_audio.h"
+#include "core/realtime/wave_wnd.h"
+#include "gui/app/child_frame.h"
+#include "gui/app/command_ids.h"
+#include "gui/app/main_frame.h"
+#include "support/recording_prompt.h"
+#include "support/screenshot.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+class ViewTest : public ::testing::Test {
+ protected:
+  void Open(uint16_t channels, uint32_t frames = 44100) {
+    CWave& w = doc.Wave();
+    w.SetFormat(44100, 16, channels);
+    ASSERT_TRUE(w.Allocate(frames));
+    for (uint32_t i = 0; i < frames; ++i) {
+      w.SetSample(i, static_cast<int>(12000 * std::sin(i * 0.05)), kChannelBoth);
+    }
+    doc.Settings().fftRangeEnd = frames;
+    doc.CreateDefaultBoxes();
+    view = new CWavView(doc, app, &frame);
+    frame.MdiArea()->addSubWindow(new CChildFrame(view));
+    frame.resize(1000, 800);
+    frame.show();
+    frame.MdiArea()->subWindowList().front()->showMaximized();
+    QApplication::processEvents();
+  }
+
+  CommandState State(int id) { return frame.UpdateCommand(id); }
+
+  RecordingPrompt prompt;
+  AppSettings app;
+  SimulatedAudio sim;
+  CWaveWnd wnd{sim};
+  CWavDoc doc{&app, &wnd};
+  CMainFrame frame;
+  CWavView* view = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ViewTest, OneChannelWaveDisablesTheSixWaveAndSpectrumToggles) {
+  Open(1);
+  for (int id = cmd::kWaveLeft; id <= cmd::kFftMono; ++id) EXPECT_FALSE(State(id).enabled) << id;
+  for (int id : {cmd::kFft3dLeft, cmd::kFft3dRight, cmd::kFft3dMono, cmd::kInfoBox}) EXPECT_TRUE(State(id).enabled) << id;
+  EXPECT_TRUE(State(cmd::kWaveMono).checked);
+  EXPECT_TRUE(State(cmd::kInfoBox).checked);
+  EXPECT_FALSE(State(cmd::kWaveLeft).checked);
+  MaybeShoot(frame, QStringLiteral("main_window_mono"));
+}
+
+TEST_F(ViewTest, RecordPlayAndStopFollowTheDevice) {
+  Open(2);
+  EXPECT_TRUE(State(cmd::kRecord).enabled);
+  EXPECT_TRUE(State(cmd::kPlay).enabled);
+  EXPECT_FALSE(State(cmd::kStop).enabled);
+  frame.RunCommand(cmd::kPlay);
+  EXPECT_TRUE(doc.Wave().IsBusy());
+  EXPECT_TRUE(view->RunTimerActive());
+  EXPECT_FALSE(State(cmd::kRecord).enabled);
+  EXPECT_FALSE(State(cmd::kPlay).enabled);
+  EXPECT_TRUE(State(cmd::kStop).enabled);
+  frame.RunCommand(cmd::kStop);
+  EXPECT_FALSE(doc.Wave().IsBusy());
+  EXPECT_EQ(doc.RunPhase(), kRunIdle);
+  EXPECT_TRUE(State(cmd::kPlay).enabled);
+}
+
+TEST_F(ViewTest, XDefaultRangeChecksExactlyOneOfSeven) {
+  Open(2);
+  const int ids[] = {cmd::kXRangeEighth, cmd::kXRangeQuarter, cmd::kXRangeHalf, cmd::kXRangeOne,
+                     cmd::kXRangeTwo,    cmd::kXRangeFour,    cmd::kXRangeEight};
+  for (int id : ids) EXPECT_FALSE(State(id).enabled) << "no current box";
+  view->SelectBox(kBoxWaveLeft);
+  auto checked = [&] {
+    int n = 0, which = 0;
+    for (int id : ids) {
+      CommandState s = State(id);
+      EXPECT_TRUE(s.enabled);
+      if (s.checked) {
+        ++n;
+        which = id;
+      }
+    }
+    EXPECT_EQ(n, 1);
+    return which;
+  };
+  EXPECT_EQ(checked(), cmd::kXRangeOne);
+  frame.RunCommand(cmd::kXRangeFour);
+  EXPECT_EQ(checked(), cmd::kXRangeFour);
+  auto* box = static_cast<CWaveBox*>(doc.GetBox(kBoxWaveLeft));
+  EXPECT_DOUBLE_EQ(box->WidthInBlocks(), 4.0);
+  view->SelectBox(kBoxInfo);
+  for (int id : ids) EXPECT_FALSE(State(id).enabled);
+}
+
+TEST_F(ViewTest, TogglingASlotTwiceRestoresTheBoxesAndTheNewBoxIsCurrent) {
+  Open(2);
+  const auto before = doc.BoxPresence();
+  view->SelectBox(kBoxWaveLeft);
+  frame.RunCommand(cmd::kWaveMono);
+  ASSERT_NE(doc.GetBox(kBoxWaveMono), nullptr);
+  EXPECT_EQ(doc.GetActiveBox(), doc.GetBox(kBoxWaveMono));
+  EXPECT_FALSE(doc.GetBox(kBoxWaveLeft)->IsActive());
+  EXPECT_TRUE(doc.IsModified());
+  frame.RunCommand(cmd::kWaveMono);
+  EXPECT_EQ(doc.BoxPresence(), before);
+}
+
+TEST_F(ViewTest, ARightClickOnTheInformationBoxMakesItCurrentAndOpensNoMenu) {
+  Open(2);
+  view->SelectBox(kBoxWaveLeft);
+  // The information box lies at the top of the page.
+  const QPoint onInfo = QPoint(40, 20);
+  bool menuOpened = false;
+  QTimer::singleShot(300, [&] {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+      menuOpened = true;
+      popup->close();
+    }
+  });
+  QContextMenuEvent event(QContextMenuEvent::Mouse, onInfo, view->viewport()->mapToGlobal(onInfo));
+  QApplication::sendEvent(view->viewport(), &event);
+  QTest::qWait(400);
+  EXPECT_FALSE(menuOpened);
+  EXPECT_EQ(doc.GetActiveBox(), doc.GetBox(kBoxInfo));
+
+  // On a wave box the wave pop-up opens.
+  const Point inWave = view->Mapping().LogicalToDevice({600, -450});
+  QTimer::singleShot(300, [&] {
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+      menuOpened = true;
+      MaybeShoot(*popup, QStringLiteral("popup_wave"));
+      popup->close();
+    }
+  });
+  QContextMenuEvent waveEvent(QContextMenuEvent::Mouse, QPoint(inWave.x, inWave.y),
+                              view->viewport()->mapToGlobal(QPoint(inWave.x, inWave.y)));
+  QApplication::sendEvent(view->viewport(), &waveEvent);
+  QTest::qWait(400);
+  EXPECT_TRUE(menuOpened);
+  EXPECT_EQ(doc.GetActiveBox(), doc.GetBox(kBoxWaveLeft));
+}
+
+TEST_F(ViewTest, ArrowKeysShiftAndShiftArrowsZoomTheCurrentBox) {
+  Open(2, 441000);
+  view->SelectBox(kBoxWaveLeft);
+  CBox* box = doc.GetBox(kBoxWaveLeft);
+  box->SetXRange(1000.0, 2000.0);
+  frame.activateWindow();
+  view->setFocus();
+  QApplication::processEvents();
+  QTest::keyClick(view, Qt::Key_Right);
+  EXPECT_GT(box->X().ValueStart(), 1000.0);
+  const double span = box->X().ValueEnd() - box->X().ValueStart();
+  QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_LT(box->X().ValueEnd() - box->X().ValueStart(), span * 0.9);
+  QTest::keyClick(view, Qt::Key_Up, Qt::ShiftModifier);  // Y zoom in
+  EXPECT_LT(box->Y().ValueEnd() - box->Y().ValueStart(), 21000.0);
+}
+
+TEST_F(ViewTest, PrintsThePageAtItsPhysicalSize) {
+  Open(2);
+  TempDir dir;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString::fromStdString(dir.Path("page.pdf")));
+  printer.setFullPage(true);
+  printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+  printer.setPageSize(view->PrintPageSize());
+  view->PrintOn(printer);
+  QFile file(QString::fromStdString(dir.Path("page.pdf")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString pdf = QString::fromLatin1(file.readAll());
+  QRegularExpressionMatch m = QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]")).match(pdf);
+  ASSERT_TRUE(m.hasMatch());
+  EXPECT_NEAR(m.captured(1).toDouble(), 120.0 / 25.4 * 72, 0.5);
+  EXPECT_NEAR(m.captured(2).toDouble(), 180.0 / 25.4 * 72, 0.5);
+}
