@@ -203,7 +203,12 @@ void CSettingPanel::BuildControls() {
   connect(overview_, &COverviewView::Pressed, this, &CSettingPanel::OnPress);
   connect(overview_, &COverviewView::Moved, this, &CSettingPanel::OnMove);
   connect(overview_, &COverviewView::Released, this, &CSettingPanel::OnRelease);
-  connect(overview_, &COverviewView::Resized, this, &CSettingPanel::PostRedraw);
+  // A new back buffer holds none of the XOR drawings.
+  connect(overview_, &COverviewView::Resized, this, [this] {
+    bandShown_ = crossHairShown_ = 0;
+    cursorLineX_ = -1;
+    PostRedraw();
+  });
   connect(scroll_, &QScrollBar::valueChanged, this, &CSettingPanel::OnScroll);
   connect(zoom_, &QSpinBox::valueChanged, this, &CSettingPanel::OnZoom);
   connect(modes, &QButtonGroup::idClicked, this, &CSettingPanel::SetMode);
@@ -499,7 +504,11 @@ void CSettingPanel::Redraw() {
       miniBox_->SetValidFlags(0);
       miniBox_->Draw(dc, nullptr);
       // A band being dragged stays on screen.
-      if (bandShown_) DrawBand(dc);
+      bandShown_ = 0;
+      if (dragging_ && mode_ == kModeFftArea && bandEnd_ != bandStart_) {
+        DrawBand(dc);
+        bandShown_ = 1;
+      }
     });
     // While the user places the marker, it stays where the pointer is.
     if (!(dragging_ && mode_ == kModeTriggerLevel)) {

@@ -151,6 +151,19 @@ TEST_F(SettingPanel, ABindResetsTheRealTimeChoiceAndTheRecordingFormat) {
   EXPECT_EQ(s.recordingBits, 16);
   EXPECT_EQ(s.recordingChannels, 2);
   EXPECT_EQ(s.recordingFrames, kFrames);
+  // Applying a record elsewhere hands over only its level reference and auto adjust.
+  AnalysisSettings other = DefaultAnalysisSettings();
+  other.levelAdjustMode = 2;
+  other.referenceLevel = 123.0;
+  other.levelOffsetDb = -6.0;
+  other.autoAdjust = 1;
+  other.blockSize = 256;
+  panel.RefreshFromRecord(other);
+  EXPECT_EQ(s.levelAdjustMode, 2);
+  EXPECT_EQ(s.referenceLevel, 123.0);
+  EXPECT_EQ(s.levelOffsetDb, -6.0);
+  EXPECT_EQ(s.blockSize, kBlock);
+  EXPECT_TRUE(Child<QCheckBox>(panel, "autoAdjust")->isChecked());
   // The view's quick start then chooses recording or playback.
   panel.SetPendingRealTimeMode(2);
   EXPECT_TRUE(Child<QRadioButton>(panel, "realTimePlay")->isChecked());
@@ -188,6 +201,7 @@ TEST_F(SettingPanel, DraggingOverTwoAndAHalfBlocksSelectsExactlyThree) {
   EXPECT_NEAR(double(s.fftRangeStart), 20000.0, 300.0);  // within a pixel
   EXPECT_EQ(s.fftRangeEnd, s.fftRangeStart + 3 * kBlock);
   WaitForRedraw(panel);
+  MaybeShoot(panel, QStringLiteral("setting_panel_fft_range"));
   EXPECT_EQ(Text(3), QStringLiteral("%1 ～ %2").arg(s.fftRangeStart).arg(s.fftRangeEnd));
 
   // Near the end only the blocks that fit are taken.
@@ -306,6 +320,18 @@ TEST_F(SettingPanel, StartHandsTheRecordToTheViewAndFollowsTheRun) {
   EXPECT_EQ(view.stops, 1);
   EXPECT_EQ(doc.RunPhase(), kRunIdle);
   EXPECT_TRUE(Child<QPushButton>(panel, "start")->isEnabled());
+  doc.Settings().fftRangeStart = 777;  // as a run's end may leave it
+  panel.Update(false);
+  EXPECT_EQ(panel.PendingRecord().fftRangeStart, 777u);
+  EXPECT_TRUE(panel.IsRedrawPending());
+
+  // A start in trigger level mode goes back to the FFT area.
+  Child<QCheckBox>(panel, "trigger")->click();
+  Child<QPushButton>(panel, "triggerLevel")->click();
+  Child<QPushButton>(panel, "start")->click();
+  EXPECT_EQ(panel.CurrentMode(), CSettingPanel::kModeFftArea);
+  EXPECT_EQ(view.starts, 2);
+  EXPECT_TRUE(doc.Settings().triggerOn);
 }
 
 TEST_F(SettingPanel, ZoomAndScrollMoveTheOverviewsWindow) {
