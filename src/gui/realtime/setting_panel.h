@@ -70,6 +70,8 @@ class CSettingPanel : public QDialog {
   // Offset of a newly opened panel from where it would be placed.
   static constexpr int kOpenOffsetX = 100;
   static constexpr int kOpenOffsetY = 50;
+  // The zoom control's rest position; each step away from it zooms once.
+  static constexpr int kZoomMiddle = 50;
 
   explicit CSettingPanel(QWidget* parent = nullptr);
   ~CSettingPanel() override;
