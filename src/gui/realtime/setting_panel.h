@@ -97,6 +97,8 @@ class CSettingPanel : public QDialog {
   void Update(bool first);
   // Applies what changed and closes the window.
   void Close();
+  // Asks for one redraw of the overview 10 ms from now (the view's rebind uses it).
+  void PostRedraw();
 
   // The record being edited. The view's quick start sets the real-time mode with
   // SetPendingRealTimeMode, which the radio buttons then show as well.
@@ -130,7 +132,6 @@ class CSettingPanel : public QDialog {
   void BuildControls();
   void InitDialog();
   void Destroyed();
-  void PostRedraw();
   void Redraw();
   void OnStartupTimer();
   void ShowTexts();
