@@ -14,9 +14,11 @@
 #include "core/doc/page_drawing.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/box.h"
+#include "core/graph/wave_box.h"
 #include "gui/app/command_table.h"
 #include "gui/app/cursors.h"
 #include "gui/app/main_frame.h"
+#include "gui/realtime/setting_panel.h"
 #include "render/qt_convert.h"
 #include "render/qt_device_context.h"
 
@@ -61,6 +63,7 @@ CWavView::CWavView(CWavDoc& doc, AppSettings& app, CMainFrame* frame, QWidget* p
 
 CWavView::~CWavView() {
   runTimer_.stop();
+  panel_.reset();
   doc_.RemoveView(this);
 }
 
@@ -170,15 +173,48 @@ void CWavView::KillTimer() { runTimer_.stop(); }
 
 void CWavView::ApplyToDocument(const AnalysisSettings& record, int levelModeFlag) {
   doc_.ApplySettings(record, levelModeFlag);
+  if (panel_ && panel_->IsWindowCreated()) panel_->RefreshFromRecord(record);
 }
 
-void CWavView::StartRunFromView() { loop_.Start(); }
+void CWavView::StartRunFromView() {
+  doc_.StartRun();
+  InvalidateAll();
+  if (panel_ && panel_->IsWindowCreated()) panel_->RefreshControls();
+  SetTimer(RunTimerLoop::kFirstIntervalMs);
+}
 
-void CWavView::StopRunFromView() { loop_.Stop(); }
+void CWavView::StopRunFromView() {
+  doc_.StopRun();
+  KillTimer();
+  if (panel_ && panel_->IsWindowCreated()) panel_->RefreshControls();
+  InvalidateAll();
+}
 
-void CWavView::RefreshPanel() {}
+void CWavView::RefreshPanel() {
+  if (panel_ && panel_->IsWindowCreated()) panel_->Update(false);
+}
 
-void CWavView::RebindPanel() {}
+bool CWavView::EnsurePanel() {
+  if (panel_) return false;
+  panel_ = std::make_unique<CSettingPanel>(this);
+  return true;
+}
+
+void CWavView::BindPanel() { panel_->Bind(&doc_, kBoxWaveMono, this); }
+
+void CWavView::RebindPanel() {
+  if (!panel_ || !panel_->IsWindowCreated()) return;
+  BindPanel();
+  panel_->PostRedraw();
+}
+
+void CWavView::OpenPanel() {
+  EnsurePanel();
+  if (!panel_->IsWindowCreated()) {
+    BindPanel();
+    panel_->Show(this);
+  }
+}
 
 // --- boxes -----------------------------------------------------------------------------
 

@@ -20,6 +20,7 @@
 
 class CBox;
 class CMainFrame;
+class CSettingPanel;
 class CWavDoc;
 class DocumentWindows;
 class QPageSize;
@@ -74,6 +75,7 @@ class CWavView : public QAbstractScrollArea,
 
   // The back buffer as shown (tests and screenshots).
   const QImage& BackBuffer();
+  CSettingPanel* Panel() const { return panel_.get(); }
   // The run timer (tests).
   bool RunTimerActive() const { return runTimer_.isActive(); }
   void RunTimerTick() { loop_.OnTimer(); }
@@ -104,6 +106,10 @@ class CWavView : public QAbstractScrollArea,
   void ToggleBox(int slot);
   void XDefaultRange(int thousandths);
   void QuickStart(int mode);
+  void OpenPanel();
+  // Creates the panel object when there is none; true when it was created now.
+  bool EnsurePanel();
+  void BindPanel();
   void ChooseFont();
   void Settings3D();
   void PrintPage(bool preview);
@@ -117,6 +123,7 @@ class CWavView : public QAbstractScrollArea,
   AppSettings& app_;
   QPointer<CMainFrame> frame_;
   DocumentWindows* windows_ = nullptr;
+  std::unique_ptr<CSettingPanel> panel_;
   QImage buffer_;
   QRegion dirty_;
   int cursorKind_ = 0;

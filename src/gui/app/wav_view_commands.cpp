@@ -22,6 +22,7 @@
 #include "gui/app/font_dlg.h"
 #include "gui/app/wav_view.h"
 #include "gui/graph/settings_3d_dlg.h"
+#include "gui/realtime/setting_panel.h"
 #include "render/page_render.h"
 #include "render/qt_convert.h"
 
@@ -86,6 +87,7 @@ bool CWavView::HandlesCommand(int id) const {
     case kLogLevel:
     case kAutoRangeY:
     case kXDefaultRange:
+    case kSettingPanel:
     case kPeakSearch:
     case kSettings3d:
     case kFullRangeX:
@@ -250,6 +252,7 @@ void CWavView::OnCommand(int id) {
       }
       break;
     case kSettings3d: Settings3D(); break;
+    case kSettingPanel: OpenPanel(); break;
     default: break;
   }
 }
@@ -273,18 +276,12 @@ void CWavView::XDefaultRange(int thousandths) {
 }
 
 void CWavView::QuickStart(int mode) {
-  // The pending record of the settings panel: the document's, with the real-time mode and
-  // the recording format of the wave (as binding the panel makes it).
-  AnalysisSettings pending = doc_.Settings();
-  const CWave& w = doc_.Wave();
-  pending.realTimeMode = mode;
-  if (mode == 1 && pending.recordingRateHz == 0) {
-    pending.recordingRateHz = w.Rate();
-    pending.recordingBits = w.Bits();
-    pending.recordingChannels = w.Channels();
-    pending.recordingFrames = w.FrameCount() ? w.FrameCount() : 2 * w.Rate();
-  }
-  ApplyToDocument(pending, 0);
+  // The settings panel's pending record: recording binds a panel only when it is new (so a
+  // recording format set in the panel is kept), playback whenever its window is closed.
+  const bool created = EnsurePanel();
+  if ((mode == 1 && created) || (mode == 2 && !panel_->IsWindowCreated())) BindPanel();
+  panel_->SetPendingRealTimeMode(mode);
+  ApplyToDocument(panel_->PendingRecord(), 0);
   StartRunFromView();
 }
 
@@ -383,6 +380,7 @@ void CWavView::LoadWave() {
   QString path = QFileDialog::getOpenFileName(this, QStringLiteral("ファイルを開く"), QString(),
                                               QString::fromUtf8(kWaveFilter));
   if (!path.isEmpty()) doc_.LoadWaveIntoDocument(ToUtf8(path));
+  RebindPanel();
   doc_.Changed();
   RecalcScrollRange();
   InvalidateAll();

@@ -20,6 +20,7 @@
 #include "gui/app/child_frame.h"
 #include "gui/app/command_ids.h"
 #include "gui/app/main_frame.h"
+#include "gui/realtime/setting_panel.h"
 #include "support/recording_prompt.h"
 #include "support/screenshot.h"
 #include "support/temp_dir.h"
@@ -195,4 +196,24 @@ TEST_F(ViewTest, PrintsThePageAtItsPhysicalSize) {
   ASSERT_TRUE(m.hasMatch());
   EXPECT_NEAR(m.captured(1).toDouble(), 120.0 / 25.4 * 72, 0.5);
   EXPECT_NEAR(m.captured(2).toDouble(), 180.0 / 25.4 * 72, 0.5);
+}
+
+TEST_F(ViewTest, ThePanelOpensOnceAndQuickStartRecordsWithItsPendingRecord) {
+  Open(2);
+  frame.RunCommand(cmd::kSettingPanel);
+  ASSERT_NE(view->Panel(), nullptr);
+  EXPECT_TRUE(view->Panel()->IsWindowCreated());
+  MaybeShoot(*view->Panel(), QStringLiteral("panel_from_view"));
+  // The panel binds with the wave's format as the recording format: the recording goes into
+  // the FFT range of the existing buffer.
+  frame.RunCommand(cmd::kRecord);
+  EXPECT_EQ(doc.RunPhase(), kRunRecording);
+  EXPECT_TRUE(doc.Wave().IsBusy());
+  EXPECT_FALSE(doc.NewBuffer());
+  sim.AdvanceFrames(4410);
+  view->RunTimerTick();
+  frame.RunCommand(cmd::kStop);
+  EXPECT_EQ(doc.RunPhase(), kRunIdle);
+  EXPECT_EQ(doc.Wave().FrameCount(), 44100u);
+  EXPECT_EQ(doc.Settings().realTimeMode, 1);
 }
