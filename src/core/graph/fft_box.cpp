@@ -439,6 +439,11 @@ void CFFTBox::AutoRangeY() {
   validFlags_ = 0;
 }
 
+void CFFTBox::PlaceMark(double hz) {
+  markValue_ = hz;
+  markLevel_ = GetValueAtMark(hz);
+}
+
 void CFFTBox::FullRangeX() {
   SetXRange(0.0, BinToFreq(BinCount() - 1));
   validFlags_ = 0;

@@ -82,6 +82,9 @@ class CFFTBox : public CBox {
   void LevelReference(double& reference, double& offsetDb) const;
   // Follows the data with the level axis; true when the range changed.
   bool AutoScale();
+  // Puts the mark at a frequency, with the level there for the cross-hair (a click without
+  // peak search).
+  void PlaceMark(double hz);
 
   // The wave's rate (22050 without a wave), the block size (the engine's once set up, else
   // the settings', else 1024), the resolution df and the bins between them.
