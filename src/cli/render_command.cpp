@@ -86,17 +86,17 @@ int RunRender(CliArgs& args) {
   bool logFrequency = true;
   if (auto text = args.Value("--log-frequency"); text && !ParseOnOff(*text, logFrequency))
     return UsageError(kRenderCommand, "--log-frequency takes on or off, not \"" + *text + "\"");
-  Settings3D settings3D;
+  Fft3DSettings fft3dSettings;
   unsigned long slantX = 0, slantY = 0, pitch = 0;
-  if (!args.UInt("--slant-x", slantX, static_cast<unsigned long>(settings3D.slantXPercent)) ||
-      !args.UInt("--slant-y", slantY, static_cast<unsigned long>(settings3D.slantYPercent)) ||
-      !args.UInt("--depth-pitch", pitch, static_cast<unsigned long>(settings3D.depthPitch)))
+  if (!args.UInt("--slant-x", slantX, static_cast<unsigned long>(fft3dSettings.slantXPercent)) ||
+      !args.UInt("--slant-y", slantY, static_cast<unsigned long>(fft3dSettings.slantYPercent)) ||
+      !args.UInt("--depth-pitch", pitch, static_cast<unsigned long>(fft3dSettings.depthPitch)))
     return UsageError(kRenderCommand, args.error());
   if (slantX > 100 || slantY > 100 || pitch < 1 || pitch > 1000)
     return UsageError(kRenderCommand, "--slant-x and --slant-y take 0 to 100 (per cent), --depth-pitch 1 to 1000");
-  settings3D.slantXPercent = static_cast<int32_t>(slantX);
-  settings3D.slantYPercent = static_cast<int32_t>(slantY);
-  settings3D.depthPitch = static_cast<int32_t>(pitch);
+  fft3dSettings.slantXPercent = static_cast<int32_t>(slantX);
+  fft3dSettings.slantYPercent = static_cast<int32_t>(slantY);
+  fft3dSettings.depthPitch = static_cast<int32_t>(pitch);
   double markHz = -1.0;
   if (!args.Double("--mark", markHz, -1.0)) return UsageError(kRenderCommand, args.error());
   if (args.Has("--mark") && !(markHz >= 0.0)) return UsageError(kRenderCommand, "--mark takes a frequency of 0 Hz or more");
@@ -106,7 +106,7 @@ int RunRender(CliArgs& args) {
   const auto start = std::chrono::steady_clock::now();
   DefaultPage::NewDocumentDefaults defaults;
   defaults.layout.width = static_cast<int32_t>(widthMm * 10.0 + 0.5);
-  defaults.settings3D = settings3D;
+  defaults.fft3dSettings = fft3dSettings;
   DefaultPage page(defaults);
   CWave& wave = page.Wave();
   if (!wave.LoadWaveFile(in)) {

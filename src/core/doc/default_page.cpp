@@ -21,7 +21,7 @@ DefaultPage::DefaultPage(const NewDocumentDefaults& defaults)
       font_(defaults.font),
       stringSize_(defaults.stringSize),
       colorSets_(defaults.colorSets),
-      settings3D_(defaults.settings3D) {
+      fft3dSettings_(defaults.fft3dSettings) {
   context_.record = DefaultAnalysisSettings();
   context_.stringSize = &stringSize_;
   context_.font = &font_;
@@ -79,8 +79,8 @@ uint32_t DefaultPage::AnalyseSpectra() {
   return blocks;
 }
 
-void DefaultPage::SetSettings3D(const Settings3D& settings) {
-  settings3D_ = settings;
+void DefaultPage::SetFft3DSettings(const Fft3DSettings& settings) {
+  fft3dSettings_ = settings;
   for (int slot = kBoxFft3dLeft; slot <= kBoxFft3dMono; ++slot)
     if (auto* box = dynamic_cast<CFFT3DBox*>(boxes_[slot].get())) box->ApplySettings3D(settings);
 }
@@ -99,7 +99,7 @@ std::unique_ptr<CBox> DefaultPage::CreateBox(int type, bool plain) {
   const PlannedBox plan =
       PlanBoxRects(type, plain, placed, savedRects_[type].get(), layout_, stringSize_);
   box->SetSource(&wave_, &context_, ChannelOfBoxType(type));
-  if (auto* waterfall = dynamic_cast<CFFT3DBox*>(box.get())) waterfall->ApplySettings3D(settings3D_);
+  if (auto* waterfall = dynamic_cast<CFFT3DBox*>(box.get())) waterfall->ApplySettings3D(fft3dSettings_);
   box->SetRect(plan.box, &plan.plot);
   box->SetDefaultRanges();
   box->SetColors(colorSets_[type]);

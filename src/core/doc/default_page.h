@@ -19,7 +19,7 @@
 #include "core/doc/page_layout.h"
 #include "core/graph/box.h"
 #include "core/graph/color_set.h"
-#include "core/graph/settings_3d.h"
+#include "core/graph/fft3d_settings.h"
 #include "core/realtime/analysis_settings.h"
 #include "core/wave/wave.h"
 
@@ -31,7 +31,7 @@ class DefaultPage : public BoxPage {
     DocumentFont font{DefaultLogFont(), 0};
     StringSize stringSize{0, 0};  // 0 in either value: 110 x 35
     std::array<ColorSet, kColorSetCount> colorSets = ApplicationDefaultColorSets();
-    Settings3D settings3D;
+    Fft3DSettings fft3dSettings;
   };
 
   DefaultPage();
@@ -59,8 +59,8 @@ class DefaultPage : public BoxPage {
   uint32_t AnalyseSpectra();
 
   // The application's 3D settings, given to the 3D boxes on the page and to new ones.
-  void SetSettings3D(const Settings3D& settings);
-  const Settings3D& GetSettings3D() const { return settings3D_; }
+  void SetFft3DSettings(const Fft3DSettings& settings);
+  const Fft3DSettings& GetFft3DSettings() const { return fft3dSettings_; }
 
   // Puts a new box of the type into its slot (replacing one there); false outside 0..12.
   bool SetBox(int type);
@@ -97,6 +97,6 @@ class DefaultPage : public BoxPage {
   StringSize stringSize_;
   int32_t runPhase_ = kRunIdle;
   std::array<ColorSet, kColorSetCount> colorSets_;
-  Settings3D settings3D_;
+  Fft3DSettings fft3dSettings_;
 };
 

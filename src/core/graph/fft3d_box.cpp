@@ -38,7 +38,7 @@ Rect Moved(const Rect& r, Point by) {
 
 }  // namespace
 
-CFFT3DBox::CFFT3DBox(const Settings3D& settings) {
+CFFT3DBox::CFFT3DBox(const Fft3DSettings& settings) {
   slantX_ = ShareOfPercent(settings.slantXPercent);
   frontHeightShare_ = 1 - ShareOfPercent(settings.slantYPercent);
   if (settings.depthPitch > 0) depthPitch_ = settings.depthPitch;
@@ -48,7 +48,7 @@ CFFT3DBox::CFFT3DBox(const Settings3D& settings) {
 
 CFFT3DBox::~CFFT3DBox() = default;
 
-void CFFT3DBox::ApplySettings3D(const Settings3D& settings) {
+void CFFT3DBox::ApplySettings3D(const Fft3DSettings& settings) {
   slantX_ = ShareOfPercent(settings.slantXPercent);
   frontHeightShare_ = 1 - ShareOfPercent(settings.slantYPercent);
   if (settings.depthPitch > 0) depthPitch_ = settings.depthPitch;

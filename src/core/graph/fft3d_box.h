@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "core/graph/fft_box.h"
-#include "core/graph/settings_3d.h"
+#include "core/graph/fft3d_settings.h"
 
 class CFFT3DBox : public CFFTBox {
  public:
   // A store larger than this is refused like memory that cannot be had.
   static constexpr uint64_t kMaxStoreBytes = uint64_t{1} << 30;
 
-  explicit CFFT3DBox(const Settings3D& settings = Settings3D{});
+  explicit CFFT3DBox(const Fft3DSettings& settings = Fft3DSettings{});
   ~CFFT3DBox() override;
 
   const char* ClassName() const override { return "CFFT3DBox"; }
@@ -55,7 +55,7 @@ class CFFT3DBox : public CFFTBox {
   // Takes the application's 3D settings (slants limited to 0..100 %, a depth pitch below 1
   // keeps the previous one), lays the waterfall out again with the axes following, and
   // clears the valid flags. The store keeps its slices.
-  void ApplySettings3D(const Settings3D& settings);
+  void ApplySettings3D(const Fft3DSettings& settings);
   // The front rectangle and the slice limit from the plot rectangle and the settings.
   void CalcFrontRect();
   // The offset of slice i from the front rectangle, and its rectangle.

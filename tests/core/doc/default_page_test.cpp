@@ -125,7 +125,7 @@ TEST(PageDrawing, MeasuresTheLabelCellThenDrawsTheCurrentBoxLast) {
 
 TEST(DefaultPage, SpectrumBoxesAreAnalysedAsASteppingRunAndWaterfallsTakeThe3dSettings) {
   DefaultPage::NewDocumentDefaults defaults;
-  defaults.settings3D = {0, 50, 20, 0x123456};
+  defaults.fft3dSettings = {0, 50, 20, 0x123456};
   DefaultPage page(defaults);
   FillWave(page.Wave(), 1, 10 * 1024 + 100);
   const int types[] = {kBoxFft3dMono, kBoxFftMono};
@@ -145,7 +145,7 @@ TEST(DefaultPage, SpectrumBoxesAreAnalysedAsASteppingRunAndWaterfallsTakeThe3dSe
   EXPECT_TRUE(spectrum->Engine()->IsCalculated());
   EXPECT_EQ(spectrum->Engine()->FrameCount(), 4);  // averaging 4
   EXPECT_EQ(page.Context().RunPhase(), kRunIdle);
-  page.SetSettings3D({30, 70, 10, 0});
+  page.SetFft3DSettings({30, 70, 10, 0});
   EXPECT_EQ(waterfall->DepthPitch(), 10);
   EXPECT_EQ(waterfall->SlicesStored(), 11);  // the store stays
 }

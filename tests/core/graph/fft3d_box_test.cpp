@@ -29,7 +29,7 @@ struct WaterfallSetup {
   TestContext ctx;
   CFFT3DBox box;
 
-  explicit WaterfallSetup(uint32_t frames = 256 * 80, Settings3D settings = {30, 70, 10, kFill})
+  explicit WaterfallSetup(uint32_t frames = 256 * 80, Fft3DSettings settings = {30, 70, 10, kFill})
       : wave(MakeWave(frames, 1, 8000, GrowingSine)), box(settings) {
     ctx.context.record.blockSize = 256;
     ApplyAveragingCode(ctx.context.record, kAveragingCodeCumulative);  // every Calc counts

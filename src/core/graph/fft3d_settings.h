@@ -5,10 +5,10 @@
 // dialog) and gives it to every 3D spectrum box.
 #include <cstdint>
 
-struct Settings3D {
+struct Fft3DSettings {
   int32_t slantXPercent = 30;  // share of the plot width used for depth
   int32_t slantYPercent = 70;  // share of the plot height used for depth
   int32_t depthPitch = 10;     // logical units (0.1 mm) between two slices; never 0
   uint32_t fillColor = 0xFFFFFF;
-  friend bool operator==(const Settings3D&, const Settings3D&) = default;
+  friend bool operator==(const Fft3DSettings&, const Fft3DSettings&) = default;
 };
