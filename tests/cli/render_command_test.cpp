@@ -95,12 +95,14 @@ std::string ReadText(const std::string& path) {
 
 TEST(CliRender, SpectrumAndWaterfallBoxesShowTheAnalysedWave) {
   TempDir dir;
-  WriteSine1k(dir.Path("sine.wav"), 1, 44100);
-  CliResult r = RunSonvueCli({"render", dir.Path("sine.wav"), dir.Path("all.png"), "--boxes",
-                              "info,wave:M,fft:M,fft3d:M"});
+  WriteSine1k(dir.Path("stereo.wav"), 2, 44100);
+  CliResult r = RunSonvueCli({"render", dir.Path("stereo.wav"), dir.Path("all.png"), "--boxes",
+                              "info,wave:L,wave:R,fft:L,fft3d:L"});
   ASSERT_EQ(r.status, 0) << r.err;
-  // 217 + 30 + 400 + 30 + 400 + 30 + 600 (a 3D box is half as high again) units at 96 dpi.
-  EXPECT_EQ(PngSize(ReadAllBytes(dir.Path("all.png"))), (std::pair<uint32_t, uint32_t>{453, 645}));
+  // 217 + 30 + 400 + 30 + 400 + 30 + 400 + 30 + 600 (a 3D box is half as high again) units
+  // at 96 dpi.
+  EXPECT_EQ(PngSize(ReadAllBytes(dir.Path("all.png"))), (std::pair<uint32_t, uint32_t>{453, 807}));
+  WriteSine1k(dir.Path("sine.wav"), 1, 44100);
 
   r = RunSonvueCli({"render", dir.Path("sine.wav"), dir.Path("db.svg"), "--boxes", "fft:M,fft3d:M",
                     "--db", "--mark", "990.52734375", "--focus", "5"});
