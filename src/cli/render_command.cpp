@@ -1,13 +1,19 @@
-// sonvue-cli render IN.wav OUT.(png|pdf|svg): the page a newly opened document shows.
+// sonvue-cli render IN.wav OUT.(png|pdf|svg): the page a newly opened document shows, or the
+// boxes asked for, with the spectrum boxes showing a stepping analysis of the wave.
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "cli/analysis_options.h"
 #include "cli/commands.h"
 #include "core/doc/default_page.h"
+#include "core/doc/document_base.h"
+#include "core/graph/fft3d_box.h"
 #include "render/page_render.h"
 
 namespace {
@@ -69,15 +75,80 @@ int RunRender(CliArgs& args) {
     return UsageError(kRenderCommand, args.error());
   if (dpi < 10 || dpi > 2400) return UsageError(kRenderCommand, "--dpi must lie between 10 and 2400");
 
+  AnalysisOptions options;
+  if (int status = ParseAnalysisOptions(args, kRenderCommand, options); status != kExitOk) return status;
+  std::vector<int> types;
+  const bool boxesGiven = args.Has("--boxes");
+  if (boxesGiven && !ParseBoxList(*args.Value("--boxes"), types)) {
+    return UsageError(kRenderCommand, "--boxes takes info, wave:C, fft:C and fft3d:C (C one of L, "
+                                      "R, M) separated by commas, not \"" + *args.Value("--boxes") + "\"");
+  }
+  bool logFrequency = true;
+  if (auto text = args.Value("--log-frequency"); text && !ParseOnOff(*text, logFrequency))
+    return UsageError(kRenderCommand, "--log-frequency takes on or off, not \"" + *text + "\"");
+  Fft3DSettings fft3dSettings;
+  unsigned long slantX = 0, slantY = 0, pitch = 0;
+  if (!args.UInt("--slant-x", slantX, static_cast<unsigned long>(fft3dSettings.slantXPercent)) ||
+      !args.UInt("--slant-y", slantY, static_cast<unsigned long>(fft3dSettings.slantYPercent)) ||
+      !args.UInt("--depth-pitch", pitch, static_cast<unsigned long>(fft3dSettings.depthPitch)))
+    return UsageError(kRenderCommand, args.error());
+  if (slantX > 100 || slantY > 100 || pitch < 1 || pitch > 1000)
+    return UsageError(kRenderCommand, "--slant-x and --slant-y take 0 to 100 (per cent), --depth-pitch 1 to 1000");
+  fft3dSettings.slantXPercent = static_cast<int32_t>(slantX);
+  fft3dSettings.slantYPercent = static_cast<int32_t>(slantY);
+  fft3dSettings.depthPitch = static_cast<int32_t>(pitch);
+  double markHz = -1.0;
+  if (!args.Double("--mark", markHz, -1.0)) return UsageError(kRenderCommand, args.error());
+  if (args.Has("--mark") && !(markHz >= 0.0)) return UsageError(kRenderCommand, "--mark takes a frequency of 0 Hz or more");
+  unsigned long focus = 0;
+  if (!args.UInt("--focus", focus, 0)) return UsageError(kRenderCommand, args.error());
+
   const auto start = std::chrono::steady_clock::now();
   DefaultPage::NewDocumentDefaults defaults;
   defaults.layout.width = static_cast<int32_t>(widthMm * 10.0 + 0.5);
+  defaults.fft3dSettings = fft3dSettings;
   DefaultPage page(defaults);
-  if (!page.OpenWave(in)) {
+  CWave& wave = page.Wave();
+  if (!wave.LoadWaveFile(in)) {
     std::fprintf(stderr, "sonvue-cli render: %s cannot be read\n", in.c_str());
     return kExitRefused;
   }
+  if (!boxesGiven) types = DefaultBoxTypes(wave.Channels());
+  if (wave.Channels() < 2 && HasOneSidedBox(types)) {
+    std::fprintf(stderr, "sonvue-cli render: %s has one channel: only info and the mono (M) boxes apply\n",
+                 in.c_str());
+    return kExitRefused;
+  }
+  AnalysisSettings& settings = page.Context().record;
+  settings.blockSize = options.settings.blockSize;
+  settings.averagingCount = options.settings.averagingCount;
+  settings.fftFlags = options.settings.fftFlags;
+  settings.overlapIndex = options.settings.overlapIndex;
+  page.SetUpForWave(FileNamePart(in), types);
+  if (args.Has("--from") || args.Has("--to")) {
+    std::string message;
+    if (!ApplyFrameRange(options, wave.FrameCount(), settings, message)) {
+      std::fprintf(stderr, "sonvue-cli render: %s\n", message.c_str());
+      return kExitRefused;
+    }
+  }
+  if (!SpectrumEnginesReady(page)) {
+    std::fprintf(stderr, "sonvue-cli render: not enough memory for blocks of %s\n", options.blockText.c_str());
+    return kExitRefused;
+  }
+  SetSpectrumAxes(page, logFrequency, args.Has("--db"));
   const double loadMs = MsSince(start);
+  const auto analysisStart = std::chrono::steady_clock::now();
+  page.AnalyseSpectra();
+  for (int slot = kBoxFftLeft; slot <= kBoxFft3dMono; ++slot) {
+    auto* box = dynamic_cast<CFFTBox*>(page.GetBox(slot));
+    if (!box) continue;
+    if (auto* waterfall = dynamic_cast<CFFT3DBox*>(box); waterfall && args.Has("--focus"))
+      waterfall->SetDataFocus(std::min<int32_t>(static_cast<int32_t>(std::min(focus, 1ul << 30)),
+                                                waterfall->SlicesStored() - 1));
+    if (markHz >= 0) box->PlaceMark(markHz);
+  }
+  const double analysisMs = MsSince(analysisStart);
 
   EnsureGuiApplication();
   const auto drawStart = std::chrono::steady_clock::now();
@@ -100,7 +171,7 @@ int RunRender(CliArgs& args) {
     return kExitRefused;
   }
   if (args.Has("--timing"))
-    std::printf("load_ms: %.1f\nrender_ms: %.1f\n", loadMs, drawMs);
+    std::printf("load_ms: %.1f\nanalysis_ms: %.1f\nrender_ms: %.1f\n", loadMs, analysisMs, drawMs);
   return kExitOk;
 }
 
@@ -108,9 +179,11 @@ int RunRender(CliArgs& args) {
 
 extern const CliCommand kRenderCommand = {
     "render",
-    "draw the page a newly opened WAVE file shows, as PNG, PDF or SVG",
+    "draw the page a newly opened WAVE file shows, or any boxes, as PNG, PDF or SVG",
     "usage: sonvue-cli render IN.wav OUT.png|OUT.pdf|OUT.svg [--width-mm W] [--dpi D]\n"
-    "                         [--timing]\n"
+    "         [--boxes LIST] [--log-frequency on|off] [--db] [--block N] [--average A]\n"
+    "         [--overlap K] [--window] [--mean-removal] [--from F] [--to T]\n"
+    "         [--slant-x P] [--slant-y P] [--depth-pitch U] [--mark HZ] [--focus K] [--timing]\n"
     "\n"
     "Opens IN as the program opens a WAVE file (the FFT range is the whole wave) and draws\n"
     "its default page: the information box, then the wave box of each channel (the mono box\n"
@@ -118,8 +191,26 @@ extern const CliCommand kRenderCommand = {
     "and font. The page is W millimetres wide (default 120) and as high as its boxes.\n"
     "PNG: an image at D pixels per inch (default 96). PDF: one page of the page's physical\n"
     "size, drawn for a printer of D dots per inch (default 600). SVG: a vector picture\n"
-    "(default 254 dpi, one unit per 0.1 mm). --timing prints the milliseconds spent loading\n"
-    "and drawing. A file the program refuses exits 1, with its messages on stderr.\n",
-    {{"--width-mm", "--dpi"}, {"--timing"}},
+    "(default 254 dpi, one unit per 0.1 mm).\n"
+    "\n"
+    "  --boxes LIST     the boxes instead, created in the order given and separated by commas:\n"
+    "                   info, wave:C, fft:C (spectrum), fft3d:C (3D waterfall), C one of L, R, M\n"
+    "  --log-frequency on|off  logarithmic (default) or linear frequency axes\n"
+    "  --db             level axes in dB (full scale 0 dB) instead of per cent\n"
+    "  --block, --average, --overlap, --window, --mean-removal, --from, --to\n"
+    "                   the analysis, as for sonvue-cli spectrum: the spectrum boxes show the\n"
+    "                   result of a stepping run over the range; a 3D box takes one slice per\n"
+    "                   block until it is full\n"
+    "  --slant-x P --slant-y P --depth-pitch U\n"
+    "                   the 3D waterfall: per cent of the plot width and height used for depth\n"
+    "                   (defaults 30 and 70), 0.1 mm between slices (default 10)\n"
+    "  --mark HZ        puts the mark of every spectrum box at HZ (with its read-out)\n"
+    "  --focus K        makes slice K (0 the front; at most the last) the 3D boxes' focus\n"
+    "  --timing         prints the milliseconds spent loading, analysing and drawing\n"
+    "\n"
+    "A file the program refuses exits 1, with its messages on stderr.\n",
+    {{"--width-mm", "--dpi", "--boxes", "--log-frequency", "--block", "--average", "--overlap",
+      "--from", "--to", "--slant-x", "--slant-y", "--depth-pitch", "--mark", "--focus"},
+     {"--timing", "--db", "--window", "--mean-removal"}},
     RunRender,
 };

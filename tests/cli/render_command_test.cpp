@@ -1,6 +1,7 @@
 // sonvue-cli render, run as a user runs it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "cli_run.h"
@@ -71,4 +72,73 @@ TEST(CliRender, RefusesBadRequestsWithoutWriting) {
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("cannot be read"), std::string::npos);
   EXPECT_TRUE(ReadAllBytes(dir.Path("a.png")).empty());
+}
+
+namespace {
+
+// A 1 kHz sine at half of full scale, 44100 Hz, mono or stereo.
+void WriteSine1k(const std::string& path, uint16_t channels, uint32_t frames) {
+  CWave w;
+  w.SetFormat(44100, 16, channels);
+  ASSERT_TRUE(w.Allocate(frames));
+  for (uint32_t i = 0; i < frames; ++i)
+    w.SetSample(i, static_cast<int>(16384 * std::sin(2 * M_PI * 1000 * i / 44100.0)), kChannelBoth);
+  RecordingPrompt quiet;
+  ASSERT_TRUE(w.SaveWaveFile(path, 0, 0));
+}
+
+std::string ReadText(const std::string& path) {
+  const std::vector<uint8_t> bytes = ReadAllBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace
+
+TEST(CliRender, SpectrumAndWaterfallBoxesShowTheAnalysedWave) {
+  TempDir dir;
+  WriteSine1k(dir.Path("stereo.wav"), 2, 44100);
+  CliResult r = RunSonvueCli({"render", dir.Path("stereo.wav"), dir.Path("all.png"), "--boxes",
+                              "info,wave:L,wave:R,fft:L,fft3d:L"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // 217 + 30 + 400 + 30 + 400 + 30 + 400 + 30 + 600 (a 3D box is half as high again) units
+  // at 96 dpi.
+  EXPECT_EQ(PngSize(ReadAllBytes(dir.Path("all.png"))), (std::pair<uint32_t, uint32_t>{453, 807}));
+  WriteSine1k(dir.Path("sine.wav"), 1, 44100);
+
+  r = RunSonvueCli({"render", dir.Path("sine.wav"), dir.Path("db.svg"), "--boxes", "fft:M,fft3d:M",
+                    "--db", "--mark", "990.52734375", "--focus", "5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string svg = ReadText(dir.Path("db.svg"));
+  for (const char* text : {"FFT Mono", "3D-FFT Mono", ">1k<", ">10k<", ">-20.0<",
+                           "Mark : 990.53Hz", "Mark : Block 5(Max"}) {
+    EXPECT_NE(svg.find(text), std::string::npos) << text;
+  }
+  EXPECT_NE(svg.find("dB<"), std::string::npos);
+  r = RunSonvueCli({"render", dir.Path("sine.wav"), dir.Path("lin.svg"), "--boxes", "fft:M",
+                    "--log-frequency", "off", "--mark", "1000"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::string linear = ReadText(dir.Path("lin.svg"));
+  EXPECT_NE(linear.find(">20k<"), std::string::npos);
+  EXPECT_NE(linear.find("%<"), std::string::npos);
+}
+
+TEST(CliRender, RefusesBoxesTheWaveCannotShowAndWrongOptions) {
+  TempDir dir;
+  WriteSine1k(dir.Path("mono.wav"), 1, 4410);
+  const std::string wav = dir.Path("mono.wav"), png = dir.Path("x.png");
+  CliResult r = RunSonvueCli({"render", wav, png, "--boxes", "info,fft:L"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("one channel"), std::string::npos);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"render", wav, png, "--boxes", "fft"},
+           {"render", wav, png, "--boxes", "fft:X"},
+           {"render", wav, png, "--boxes", ""},
+           {"render", wav, png, "--log-frequency", "yes"},
+           {"render", wav, png, "--slant-x", "101"},
+           {"render", wav, png, "--depth-pitch", "0"},
+           {"render", wav, png, "--mark", "-5"},
+           {"render", wav, png, "--average", "3"}}) {
+    EXPECT_EQ(RunSonvueCli(args).status, 2) << args[3] << " " << args[4];
+  }
+  EXPECT_TRUE(ReadAllBytes(png).empty());
 }

@@ -142,3 +142,19 @@ TEST(CliSpectrum, WrongCommandLinesExitTwo) {
   EXPECT_NE(help.out.find("usage: sonvue-cli spectrum"), std::string::npos);
   EXPECT_NE(RunSonvueCli({"--help"}).out.find("spectrum"), std::string::npos);
 }
+
+TEST(CliSpectrum, BoxesGiveTheSameColumnsAsChannels) {
+  TempDir dir;
+  WriteSine(dir.Path("a.wav"), 4000);
+  const std::string wav = dir.Path("a.wav");
+  CliResult channels = RunSonvueCli({"spectrum", wav, "--block", "256", "--channels", "L,M", "--db"});
+  CliResult boxes = RunSonvueCli({"spectrum", wav, "--block", "256", "--boxes",
+                                  "info,fft:M,fft3d:R,fft:L", "--db", "--log-frequency", "off"});
+  ASSERT_EQ(channels.status, 0) << channels.err;
+  ASSERT_EQ(boxes.status, 0) << boxes.err;
+  EXPECT_EQ(boxes.out, channels.out);
+  EXPECT_NE(channels.out.find("(dB)"), std::string::npos);
+  EXPECT_EQ(RunSonvueCli({"spectrum", wav, "--boxes", "info,fft3d:M"}).status, 2);
+  EXPECT_EQ(RunSonvueCli({"spectrum", wav, "--boxes", "fft:M", "--channels", "M"}).status, 2);
+  EXPECT_EQ(RunSonvueCli({"spectrum", wav, "--boxes", "fft:Q"}).status, 2);
+}

@@ -1,7 +1,18 @@
 #include "core/doc/default_page.h"
 
 #include "core/doc/document_base.h"
+#include "core/dsp/batch_analysis.h"
 #include "core/graph/box_factory.h"
+#include "core/graph/fft3d_box.h"
+#include "core/platform/hooks.h"
+
+namespace {
+
+constexpr uint64_t kPumpIntervalFrames = 8192;
+
+bool IsSpectrumSlot(int slot) { return slot >= kBoxFftLeft && slot <= kBoxFft3dMono; }
+
+}  // namespace
 
 DefaultPage::DefaultPage() : DefaultPage(NewDocumentDefaults{}) {}
 
@@ -9,7 +20,8 @@ DefaultPage::DefaultPage(const NewDocumentDefaults& defaults)
     : layout_(defaults.layout),
       font_(defaults.font),
       stringSize_(defaults.stringSize),
-      colorSets_(defaults.colorSets) {
+      colorSets_(defaults.colorSets),
+      fft3dSettings_(defaults.fft3dSettings) {
   context_.record = DefaultAnalysisSettings();
   context_.stringSize = &stringSize_;
   context_.font = &font_;
@@ -27,11 +39,50 @@ bool DefaultPage::OpenWave(const std::string& path) {
 }
 
 void DefaultPage::SetUpForWave(const std::string& fileName) {
+  const std::vector<int> types = DefaultBoxTypes(wave_.Channels());
+  SetUpForWave(fileName, types);
+}
+
+void DefaultPage::SetUpForWave(const std::string& fileName, std::span<const int> boxTypes) {
   runPhase_ = kRunIdle;
   context_.record.fftRangeStart = 0;
   context_.record.fftRangeEnd = wave_.FrameCount();
   SetWaveFileName(context_.record, fileName);
-  CreateDefaultBoxes();
+  for (auto& box : boxes_) box.reset();
+  for (int type : boxTypes) SetBox(type);
+}
+
+uint32_t DefaultPage::AnalyseSpectra() {
+  if (wave_.FrameCount() == 0) return 0;
+  AnalysisSettings& s = context_.record;
+  std::vector<CBox*> boxes;
+  for (int slot = 0; slot < kSlotCount; ++slot)
+    if (IsSpectrumSlot(slot) && boxes_[slot]) boxes.push_back(boxes_[slot].get());
+  runPhase_ = kRunStepping;
+  for (CBox* box : boxes) box->Recalc(runPhase_, 1);
+  SteppingSchedule schedule(s.fftRangeStart, s.fftRangeEnd, s.blockSize, StepAdvance(s));
+  uint32_t blocks = 0;
+  uint64_t sincePump = 0;
+  uint32_t start = 0;
+  bool first = false;
+  while (schedule.Next(start, first)) {
+    s.currentPosition = start;
+    for (CBox* box : boxes) box->UpdateData(runPhase_, first ? 1 : 0, first ? 1 : 0);
+    ++blocks;
+    sincePump += StepAdvance(s);
+    if (sincePump >= kPumpIntervalFrames) {
+      sincePump = 0;
+      PumpMessages();
+    }
+  }
+  runPhase_ = kRunIdle;
+  return blocks;
+}
+
+void DefaultPage::SetFft3DSettings(const Fft3DSettings& settings) {
+  fft3dSettings_ = settings;
+  for (int slot = kBoxFft3dLeft; slot <= kBoxFft3dMono; ++slot)
+    if (auto* box = dynamic_cast<CFFT3DBox*>(boxes_[slot].get())) box->ApplySettings3D(settings);
 }
 
 std::vector<PlacedBox> DefaultPage::PlacedBoxes() const {
@@ -48,6 +99,7 @@ std::unique_ptr<CBox> DefaultPage::CreateBox(int type, bool plain) {
   const PlannedBox plan =
       PlanBoxRects(type, plain, placed, savedRects_[type].get(), layout_, stringSize_);
   box->SetSource(&wave_, &context_, ChannelOfBoxType(type));
+  if (auto* waterfall = dynamic_cast<CFFT3DBox*>(box.get())) waterfall->ApplySettings3D(fft3dSettings_);
   box->SetRect(plan.box, &plan.plot);
   box->SetDefaultRanges();
   box->SetColors(colorSets_[type]);

@@ -1,7 +1,8 @@
 #pragma once
 // DefaultPage: the page of boxes that a newly opened document shows for a wave - the
 // information box, then the wave box of each channel (the mono box for a one-channel wave),
-// placed by the document's placement rule, with the application's default colours and font.
+// or any other box types asked for - placed by the document's placement rule, with the
+// application's default colours, font and 3D settings.
 //
 // It holds what drawing such a page needs of a document (wave, settings record with its
 // live references, page layout, font, label cell, box slots) and lays boxes out exactly as
@@ -9,6 +10,7 @@
 // The document class takes this over.
 #include <array>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include "core/doc/page_layout.h"
 #include "core/graph/box.h"
 #include "core/graph/color_set.h"
+#include "core/graph/fft3d_settings.h"
 #include "core/realtime/analysis_settings.h"
 #include "core/wave/wave.h"
 
@@ -28,6 +31,7 @@ class DefaultPage : public BoxPage {
     DocumentFont font{DefaultLogFont(), 0};
     StringSize stringSize{0, 0};  // 0 in either value: 110 x 35
     std::array<ColorSet, kColorSetCount> colorSets = ApplicationDefaultColorSets();
+    Fft3DSettings fft3dSettings;
   };
 
   DefaultPage();
@@ -43,6 +47,20 @@ class DefaultPage : public BoxPage {
   // The set-up of an opened wave for the samples in Wave(): run phase idle, FFT range the
   // whole wave, the wave file name, the default boxes, the page fitted to them.
   void SetUpForWave(const std::string& fileName);
+  // The same set-up with the given box types, created in the order given, instead of the
+  // default boxes.
+  void SetUpForWave(const std::string& fileName, std::span<const int> boxTypes);
+
+  // Analyses the wave over the FFT range as a stepping run with the trigger off does, through
+  // the spectrum and 3D spectrum boxes: each box restarts, then every block's start becomes
+  // the current position and each box calculates it (a 3D box stores one slice per block
+  // until it is full). The wave boxes keep showing the whole wave. Events are pumped every
+  // 8192 frames. Returns the number of blocks; 0 for an empty wave.
+  uint32_t AnalyseSpectra();
+
+  // The application's 3D settings, given to the 3D boxes on the page and to new ones.
+  void SetFft3DSettings(const Fft3DSettings& settings);
+  const Fft3DSettings& GetFft3DSettings() const { return fft3dSettings_; }
 
   // Puts a new box of the type into its slot (replacing one there); false outside 0..12.
   bool SetBox(int type);
@@ -79,5 +97,6 @@ class DefaultPage : public BoxPage {
   StringSize stringSize_;
   int32_t runPhase_ = kRunIdle;
   std::array<ColorSet, kColorSetCount> colorSets_;
+  Fft3DSettings fft3dSettings_;
 };
 

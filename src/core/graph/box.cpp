@@ -482,3 +482,66 @@ std::string CBox::ChannelTitle() const {
       return wave_ && wave_->Channels() == 1 ? "Mono" : "L+R";
   }
 }
+
+namespace {
+
+// The x of segment a-b at height y (a.y != b.y), rounded toward zero.
+int32_t XAtHeight(Point a, Point b, int32_t y) {
+  return static_cast<int32_t>(a.x + int64_t{b.x - a.x} * (y - a.y) / (b.y - a.y));
+}
+
+// The y of segment a-b at x (a.x != b.x), rounded toward zero.
+int32_t YAtX(Point a, Point b, int32_t x) {
+  return static_cast<int32_t>(a.y + int64_t{b.y - a.y} * (x - a.x) / (b.x - a.x));
+}
+
+void AppendDistinct(std::vector<Point>& out, Point p) {
+  if (out.empty() || !(out.back() == p)) out.push_back(p);
+}
+
+}  // namespace
+
+int CBox::ClipPolygon(const Point* curve, int count, const Rect& clip, std::vector<Point>& outline) {
+  outline.clear();
+  if (!curve || count <= 0 || clip.right < clip.left || clip.bottom < clip.top) return 0;
+
+  // The part of the curve between the left and right edges.
+  std::vector<Point> inside;
+  inside.reserve(static_cast<size_t>(count) + 2);
+  if (count == 1) {
+    if (curve[0].x >= clip.left && curve[0].x <= clip.right) inside.push_back(curve[0]);
+  }
+  for (int i = 1; i < count; ++i) {
+    Point a = curve[i - 1];
+    Point b = curve[i];
+    if (b.x < clip.left || a.x > clip.right) continue;
+    if (a.x < clip.left) a = {clip.left, YAtX(a, b, clip.left)};
+    if (b.x > clip.right) b = {clip.right, YAtX(a, b, clip.right)};
+    AppendDistinct(inside, a);
+    AppendDistinct(inside, b);
+  }
+  if (inside.empty()) return 0;
+
+  // Held between the lower and upper edge, with a corner wherever the curve crosses one.
+  auto held = [&](Point p) { return Point{p.x, std::clamp(p.y, clip.top, clip.bottom)}; };
+  outline.push_back({inside.front().x, clip.top});
+  AppendDistinct(outline, held(inside.front()));
+  bool above = inside.front().y > clip.top;
+  for (size_t i = 1; i < inside.size(); ++i) {
+    const Point a = inside[i - 1];
+    const Point b = inside[i];
+    const int32_t levels[2] = {a.y < b.y ? clip.top : clip.bottom, a.y < b.y ? clip.bottom : clip.top};
+    for (int32_t level : levels) {
+      if ((a.y < level && level < b.y) || (b.y < level && level < a.y))
+        AppendDistinct(outline, {XAtHeight(a, b, level), level});
+    }
+    AppendDistinct(outline, held(b));
+    above = above || b.y > clip.top;
+  }
+  if (!above) {
+    outline.clear();
+    return 0;
+  }
+  AppendDistinct(outline, {inside.back().x, clip.top});
+  return static_cast<int>(outline.size());
+}

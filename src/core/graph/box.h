@@ -158,9 +158,15 @@ class CBox {
   void MoveTo(DeviceContext& dc, Point p, const Rect& clip);
   void LineTo(DeviceContext& dc, Point p, const Rect& clip);
   void PlotPoint(DeviceContext& dc, Point p, const Rect& clip);
-  // A filled outline in the current pen and brush. (The clipped outline under a spectrum,
-  // ClipPolygon, comes with the 3D spectrum box that fills it.)
+  // A filled outline in the current pen and brush.
   void Polygon(DeviceContext& dc, const Point* points, int count);
+  // The outline of the area between a curve (points in ascending x) and the lower edge of
+  // clip, inside clip: from the lower edge under the first visible point along the curve,
+  // held at the upper edge where the curve rises above clip, back to the lower edge under
+  // the last visible point. Returns the number of outline points, 0 when nothing of the
+  // area lies inside clip (the curve is wholly below it or beside it).
+  static int ClipPolygon(const Point* curve, int count, const Rect& clip,
+                         std::vector<Point>& outline);
   // Places the mark at a device point; returns the peak side searched (-1 none).
   int SetMark(DeviceContext& dc, int deviceX, int deviceY);
   // Moves the plot rectangle inside the unchanged box rectangle and applies the current
@@ -200,8 +206,62 @@ class CBox {
     selectionLast_ = last;
   }
 
-  // Mouse interaction (hit test, moving and sizing, the zoom band) joins these operations
-  // and works on the drag fields below.
+  // --- mouse interaction (box_mouse.cpp) ---
+  // The view forwards the left button and the pointer's moves in device coordinates, with a
+  // context prepared for drawing; the box moves and sizes itself, sets its mark, zooms to a
+  // rubber band or picks a 3D slice, by the application's mouse operation.
+  //
+  // Hit codes: bits 8-9 say what a drag does to the horizontal extent (1 right edge, 2 left
+  // edge, 3 the whole box), bits 10-11 the same for the vertical extent in device terms (1
+  // bottom, 2 top, 3 the whole box), bit 12 a point in the plot. The low byte is the cursor
+  // shape: 1 plot, 2 move, 3 and 4 the diagonal sizing shapes, 5 horizontal, 6 vertical;
+  // during a drag also 7 to 10 (zoom band right-down, right-up, left-down, left-up) and 11 to
+  // 13 (mark set without peak search, on a peak, in a trough).
+  static constexpr int32_t kHitLeftEdge = 0x205;
+  static constexpr int32_t kHitRightEdge = 0x105;
+  static constexpr int32_t kHitTopEdge = 0x806;
+  static constexpr int32_t kHitBottomEdge = 0x406;
+  static constexpr int32_t kHitTopLeft = 0xA03;
+  static constexpr int32_t kHitBottomRight = 0x503;
+  static constexpr int32_t kHitTopRight = 0x904;
+  static constexpr int32_t kHitBottomLeft = 0x604;
+  static constexpr int32_t kHitMove = 0xF02;
+  static constexpr int32_t kHitPlot = 0x1001;
+  static constexpr int32_t kHitCursorMask = 0xFF;
+  static constexpr int32_t kHitSizeMask = 0xF00;     // a sizing or move code
+  static constexpr int32_t kHitInPlot = 0x1000;
+  static constexpr int32_t kDragBelowThreshold = 0x2000;  // not yet moved more than 3 pixels
+  static constexpr int32_t kDragBandShown = 0x4000;       // a zoom band is on the surface
+  static constexpr int32_t kMarkChanged = 0x10000;        // in OnLButtonUp's result
+
+  // What a click into a plot does (the application's "MouseOp" setting).
+  enum MouseOperation : int { kMouseMark = 0, kMouseZoomBand = 1, kMouseSlice = 2 };
+  // The operation for every box of the application (1 until told otherwise).
+  static void SetMouseOperation(int operation);
+  static int GetMouseOperation();
+
+  // The hit code of a device point for device rectangles of the box and its plot.
+  static int32_t HitTest(const Rect& box, const Rect& plot, Point p);
+  // The hit code of the point (no button down), or the code of the drag in progress.
+  int32_t OnMouseMove(DeviceContext& dc, int x, int y);
+  // Starts a drag; the new drag state, 0 when the point lies outside the box.
+  int32_t OnLButtonDown(DeviceContext& dc, int x, int y);
+  // Ends the drag: kMarkChanged when the mark was set, with the hover code at the point.
+  // A moved or sized box, or a zoom, leaves an invalid rectangle (TakeInvalidRect).
+  int32_t OnLButtonUp(DeviceContext& dc, int x, int y);
+  // The device box rectangle of the drag start moved or sized by (dx, dy) as the code says:
+  // never smaller than its label margins (10 x 10 for the information box) and never left of
+  // or above the page's origin.
+  Rect DragRect(const DeviceContext& dc, int32_t code, int dx, int dy) const;
+  // Moves the box to a new logical rectangle, the plot keeping its margins, and marks it as
+  // placed by the user; returns the union of the old and the new rectangle.
+  Rect MoveBox(const Rect& box);
+  // Zooms the axes to a band between two logical points: in for a band dragged right
+  // (horizontally) or down (vertically), out by plot size / band size the other way. A band
+  // without width or height leaves that axis alone.
+  void ZoomToBand(Point start, Point end);
+  int32_t DragState() const { return dragState_; }
+  const Rect& DragRectangle() const { return dragRect_; }
 
  protected:
   // The label cell of the analysis settings (110 x 35 without settings).
@@ -215,6 +275,12 @@ class CBox {
   void TraceRect(DeviceContext& dc, const Rect& r, const Rect& clip);
   // Title suffix of a channel: "L-ch", "R-ch", "Mono" or "L+R".
   std::string ChannelTitle() const;
+  // The XOR rubber band around a device rectangle: drawing it twice removes it.
+  void DrawBand(DeviceContext& dc, const Rect& device);
+  // The plot rectangle of GetPlotRect in device coordinates, and whether p lies in it.
+  bool InShownPlot(const DeviceContext& dc, Point device) const;
+  // The slice selection of a 3D spectrum box (mouse operation 2); nothing for other boxes.
+  void SelectSliceAt(DeviceContext& dc, Point device, int release);
 
   CWave* wave_ = nullptr;
   AnalysisContext* settings_ = nullptr;

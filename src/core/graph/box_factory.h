@@ -9,6 +9,6 @@
 // information box and the unused types.
 int ChannelOfBoxType(int type);
 
-// A new box of the type's class, not yet bound to a wave; none for the types without a box
-// and for the spectrum types until their classes are registered here.
+// A new box of the type's class, not yet bound to a wave (3D boxes with the default 3D
+// settings); none for the types without a box.
 std::unique_ptr<CBox> NewBoxOfType(int type);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/graph/fft3d_box.h"
 #include "core/graph/recording_dc.h"
 #include "core/graph/wave_box.h"
 #include "support/recording_prompt.h"
@@ -120,4 +121,31 @@ TEST(PageDrawing, MeasuresTheLabelCellThenDrawsTheCurrentBoxLast) {
   EXPECT_EQ(dc.CallsOf(DcCall::kLine).back().pen.color, CBox::kActiveBorderColor);
   // Texts are drawn in the document's font and colour.
   for (const DcCall& t : dc.CallsOf(DcCall::kText)) EXPECT_EQ(t.textColor, 0u);
+}
+
+TEST(DefaultPage, SpectrumBoxesAreAnalysedAsASteppingRunAndWaterfallsTakeThe3dSettings) {
+  DefaultPage::NewDocumentDefaults defaults;
+  defaults.fft3dSettings = {0, 50, 20, 0x123456};
+  DefaultPage page(defaults);
+  FillWave(page.Wave(), 1, 10 * 1024 + 100);
+  const int types[] = {kBoxFft3dMono, kBoxFftMono};
+  page.SetUpForWave("tone.wav", types);
+  EXPECT_EQ(Slots(page), (std::vector<int>{kBoxFftMono, kBoxFft3dMono}));
+  // The 3D box comes first and is half as high again as a third of the width.
+  EXPECT_EQ(page.GetBox(kBoxFft3dMono)->GetRect(), (Rect{0, -600, 1200, 0}));
+  auto* waterfall = dynamic_cast<CFFT3DBox*>(page.GetBox(kBoxFft3dMono));
+  auto* spectrum = dynamic_cast<CFFTBox*>(page.GetBox(kBoxFftMono));
+  ASSERT_TRUE(waterfall && spectrum);
+  EXPECT_EQ(waterfall->SlantX(), 0.0);
+  EXPECT_EQ(waterfall->FillColor(), 0x123456u);
+  EXPECT_EQ(waterfall->SliceLimit(), 11);  // a plot 440 high: 220 for the front, 220 / 20
+  // Blocks at 0, 1024, ..., 9216 and a last one ending at the range end.
+  EXPECT_EQ(page.AnalyseSpectra(), 11u);
+  EXPECT_EQ(waterfall->SlicesStored(), 11);
+  EXPECT_TRUE(spectrum->Engine()->IsCalculated());
+  EXPECT_EQ(spectrum->Engine()->FrameCount(), 4);  // averaging 4
+  EXPECT_EQ(page.Context().RunPhase(), kRunIdle);
+  page.SetFft3DSettings({30, 70, 10, 0});
+  EXPECT_EQ(waterfall->DepthPitch(), 10);
+  EXPECT_EQ(waterfall->SlicesStored(), 11);  // the store stays
 }

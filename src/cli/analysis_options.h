@@ -1,0 +1,52 @@
+#pragma once
+// What sonvue-cli spectrum and render share: the analysis settings of the command line
+// (block size, averaging, overlap, window, mean removal, frame range), the boxes to create
+// and how the spectrum boxes show their axes.
+#include <string>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "core/realtime/analysis_settings.h"
+
+class CWave;
+class DefaultPage;
+
+// The options of the analysis settings, as both commands name them.
+inline constexpr const char* kAnalysisValuedOptions[] = {"--block", "--average", "--overlap",
+                                                         "--from", "--to"};
+inline constexpr const char* kAnalysisFlagOptions[] = {"--window", "--mean-removal"};
+
+struct AnalysisOptions {
+  AnalysisSettings settings = DefaultAnalysisSettings();
+  std::string blockText;  // as given, for messages
+  unsigned long fromFrame = 0;
+  unsigned long toFrame = 0;
+  bool toGiven = false;
+};
+
+// Reads the analysis options into out. On a wrong option it prints the message and returns
+// the exit status (kExitRefused for a block size outside the list, kExitUsage otherwise);
+// kExitOk when all is well.
+int ParseAnalysisOptions(CliArgs& args, const CliCommand& command, AnalysisOptions& out);
+
+// Checks the frame range against the wave (the whole wave when --to is absent) and sets the
+// FFT range of settings; false with a message for a range outside the wave.
+bool ApplyFrameRange(const AnalysisOptions& options, uint32_t frameCount, AnalysisSettings& settings,
+                     std::string& message);
+
+// The box types of a --boxes list: info, wave:C, fft:C, fft3d:C with C one of L, R, M,
+// separated by commas, in the order given (repeats count once). False for anything else.
+bool ParseBoxList(const std::string& text, std::vector<int>& types);
+
+// Whether any of the types shows the left or right channel alone.
+bool HasOneSidedBox(const std::vector<int>& types);
+
+// --log-frequency on|off into on (default on); false for another value.
+bool ParseOnOff(const std::string& text, bool& on);
+
+// Gives every spectrum and 3D spectrum box of the page its frequency axis and level mode.
+void SetSpectrumAxes(DefaultPage& page, bool logFrequency, bool decibel);
+
+// Whether every spectrum box of the page has its engine set up (false when the memory for
+// the block size was refused).
+bool SpectrumEnginesReady(const DefaultPage& page);

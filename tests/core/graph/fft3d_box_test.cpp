@@ -1,0 +1,251 @@
+#include "core/graph/fft3d_box.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "core/doc/archive.h"
+#include "graph_test_support.h"
+
+namespace {
+
+// A plot of 1000 x 1000 units inside its box.
+const Rect kBoxRect{0, -1200, 1200, 0};
+const Rect kPlotRect{100, -1100, 1100, -100};
+constexpr uint32_t kFill = 0x00FFEE;
+
+// A sine on bin 8 of N = 256 at 8000 Hz (250 Hz) whose amplitude grows by 200 steps with
+// every block. The boxes average every block since the start ("all"), so that each Calc
+// counts in the engine's frame count: slice b reads the mean amplitude of blocks 0 .. b,
+// 4000 + 100 b steps.
+int GrowingSine(uint32_t f, int) {
+  const double amplitude = 4000.0 + 200.0 * (f / 256);
+  return static_cast<int>(std::lround(amplitude * std::sin(2 * M_PI * 250 * f / 8000.0)));
+}
+
+struct WaterfallSetup {
+  std::unique_ptr<CWave> wave;
+  TestContext ctx;
+  CFFT3DBox box;
+
+  explicit WaterfallSetup(uint32_t frames = 256 * 80, Fft3DSettings settings = {30, 70, 10, kFill})
+      : wave(MakeWave(frames, 1, 8000, GrowingSine)), box(settings) {
+    ctx.context.record.blockSize = 256;
+    ApplyAveragingCode(ctx.context.record, kAveragingCodeCumulative);  // every Calc counts
+    box.SetSource(wave.get(), &ctx.context, kChannelBoth);
+    box.SetRect(kBoxRect, &kPlotRect);
+    box.SetDefaultRanges();
+  }
+  // The blocks 0, 1, ... as a stepping run analyses them.
+  void Run(int blocks) {
+    for (int b = 0; b < blocks; ++b) {
+      ctx.context.record.currentPosition = static_cast<uint32_t>(b) * 256;
+      box.UpdateData(kRunStepping, b == 0, b == 0);
+    }
+  }
+};
+
+std::vector<uint8_t> Stored(CFFT3DBox& box) {
+  MemoryStream mem;
+  {
+    CArchive ar(mem, CArchive::Mode::Store);
+    box.Serialize(ar);
+  }
+  return mem.TakeBytes();
+}
+
+bool Loads(const std::vector<uint8_t>& bytes, CFFT3DBox& into) {
+  MemoryStream mem(bytes);
+  CArchive ar(mem, CArchive::Mode::Load);
+  into.Serialize(ar);
+  return !ar.Failed();
+}
+
+void PutI32(std::vector<uint8_t>& b, size_t at, int32_t v) { std::memcpy(b.data() + at, &v, 4); }
+
+}  // namespace
+
+TEST(Fft3dGeometry, SlicesFromTheSlantsAndTheDepthPitch) {
+  WaterfallSetup s;
+  EXPECT_EQ(s.box.GetKind(), kBoxFft3dMono);
+  // 1000 units high at 70 %: each slice 300 high, room for 700 / 10 = 70 slices.
+  EXPECT_EQ(s.box.FrontRect(), (Rect{100, -1100, 800, -800}));
+  EXPECT_EQ(s.box.SliceLimit(), 70);
+  EXPECT_EQ(s.box.SliceOffset(1), (Point{4, 10}));  // 300 / 70 per slice, truncated
+  EXPECT_EQ(s.box.SliceOffset(70), (Point{300, 700}));
+  EXPECT_EQ(s.box.SliceRect(35), (Rect{250, -750, 950, -450}));
+  EXPECT_EQ(s.box.X().PixelEnd(), 800.0);  // the axes map onto the front rectangle
+  EXPECT_EQ(s.box.Y().PixelEnd(), -800.0);
+
+  // Slant X 0 stacks the slices straight up; a depth pitch of 0 keeps the previous one.
+  s.box.ApplySettings3D({0, 50, 0, kFill});
+  EXPECT_EQ(s.box.DepthPitch(), 10);
+  EXPECT_EQ(s.box.FrontRect(), (Rect{100, -1100, 1100, -600}));
+  EXPECT_EQ(s.box.SliceLimit(), 50);
+  EXPECT_EQ(s.box.SliceOffset(20).x, 0);
+  EXPECT_EQ(s.box.X().PixelEnd(), 1100.0);
+  EXPECT_EQ(s.box.Y().PixelEnd(), -600.0);
+}
+
+TEST(Fft3dStore, OneSlicePerBlockUntilFullAndThenNoMoreCalculation) {
+  WaterfallSetup s;
+  s.Run(70);
+  EXPECT_EQ(s.box.SlicesStored(), 70);
+  EXPECT_EQ(s.box.Capacity(), 70);
+  EXPECT_EQ(s.box.BinsPerSlice(), 128);
+  EXPECT_EQ(s.box.StoreBytes(), 70 * 128 * 4);
+  EXPECT_EQ(s.box.Engine()->FrameCount(), 70);
+  ASSERT_NE(s.box.GetSlice(69), nullptr);
+  EXPECT_EQ(s.box.GetSlice(70), nullptr);
+  EXPECT_EQ(s.box.GetSlice(-1), nullptr);
+  s.ctx.context.record.currentPosition = 70 * 256;
+  s.box.UpdateData(kRunStepping, 0, 0);  // the 71st block
+  EXPECT_EQ(s.box.SlicesStored(), 70);
+  EXPECT_EQ(s.box.Engine()->FrameCount(), 70);
+  EXPECT_EQ(s.box.PushSlice(s.box.Engine()->GetSpectrum()), -1);
+
+  // The largest level is the last slice's peak; 16-bit rounding moves it by well under 1.
+  double lo = 0, hi = 0;
+  s.box.SliceMinMax(0, 1000, lo, hi);
+  EXPECT_NEAR(hi, 10000.0 * (4000 + 100 * 69) / 32768, 1.0);
+  EXPECT_GE(lo, 0.0);
+  s.box.SliceMinMax(200, 300, lo, hi);  // beyond the spectrum
+  EXPECT_EQ(hi, 0.0);
+
+  // Emptied by a new run; nothing at all fits a store of 0 slices.
+  ASSERT_EQ(s.box.AllocSlices(128, 100), 1);
+  EXPECT_EQ(s.box.Capacity(), 70);
+  EXPECT_EQ(s.box.SlicesStored(), 0);
+  EXPECT_EQ(s.box.AllocSlices(128, 0), 0);
+  EXPECT_EQ(s.box.GetSlice(0), nullptr);
+}
+
+TEST(Fft3dFocus, MovesWrapAndFollowThePointerUpward) {
+  WaterfallSetup s;
+  s.Run(10);
+  RecordingDC dc;
+  EXPECT_EQ(s.box.DataFocus(), -1);
+  s.box.MoveFocus(dc, -1);
+  EXPECT_EQ(s.box.DataFocus(), 9);  // no focus, backward: the last slice
+  s.box.MoveFocus(dc, 1);
+  EXPECT_EQ(s.box.DataFocus(), 0);  // beyond the last: the first
+  Rect plot;
+  s.box.GetPlotRect(plot);
+  EXPECT_EQ(plot, s.box.SliceRect(0));
+
+  // One slice per depth pitch upward from the plot's lower edge, at most the last stored.
+  const int x = 500, bottom = kPlotRect.top;
+  const std::pair<int, int> moves[] = {{0, 0}, {9, 0}, {10, 1}, {35, 3}, {95, 9}, {500, 9}};
+  for (const auto& [up, slice] : moves) {
+    s.box.FocusAt(dc, x, bottom + up, 0);
+    EXPECT_EQ(s.box.DataFocus(), slice) << up;
+  }
+  s.box.FocusAt(dc, x, kPlotRect.top - 1, 0);  // outside the plot: no focus
+  EXPECT_EQ(s.box.DataFocus(), -1);
+  s.box.GetPlotRect(plot);
+  EXPECT_EQ(plot, Rect{});
+  s.box.SetMarkValue(250.0);
+  s.box.FocusAt(dc, x, bottom, 1);  // released without a focus: the mark goes
+  EXPECT_EQ(s.box.MarkValue(), -1.0);
+}
+
+TEST(Fft3dDrawing, BackToFrontWithFilledSlicesInsideTheirRectangles) {
+  WaterfallSetup s;
+  s.Run(12);
+  s.box.SetDataFocus(3);
+  s.box.SetMarkValue(250.0);
+  RecordingDC dc;
+  s.box.Draw(dc, nullptr);
+  const std::vector<DcCall> polygons = dc.CallsOf(DcCall::kPolygon);
+  ASSERT_EQ(polygons.size(), 12u);
+  for (size_t j = 0; j < polygons.size(); ++j) {
+    const Rect slice = s.box.SliceRect(static_cast<int32_t>(11 - j));  // the farthest first
+    EXPECT_EQ(polygons[j].brush.color, kFill);
+    for (const Point& p : polygons[j].points) {
+      EXPECT_TRUE(p.x >= slice.left && p.x <= slice.right && p.y >= slice.top && p.y <= slice.bottom)
+          << j << ": " << p.x << "," << p.y;
+    }
+  }
+  // The focus slice's curve is in the area colour, the others in the graph colour.
+  int areaLines = 0;
+  for (const DcCall& c : dc.CallsOf(DcCall::kLine))
+    if (c.pen.color == kBoxDefaultColors[kColorArea] && c.rop == kRopCopyPen) ++areaLines;
+  EXPECT_GT(areaLines, 0);
+  const std::vector<std::string> texts = dc.Texts();
+  ASSERT_FALSE(texts.empty());
+  const double level = 10000.0 * (4000 + 100 * 3) / 32768 * 0.01;  // slice 3's peak in per cent
+  char expected[96];
+  std::snprintf(expected, sizeof expected, "Mark : Block 3(Max11)  250.00Hz  %.3f%%", level);
+  EXPECT_EQ(texts.back().substr(0, 33), std::string(expected).substr(0, 33));
+  EXPECT_NEAR(std::stod(texts.back().substr(33)), level, 0.002);
+}
+
+TEST(ClipPolygon, TheAreaUnderACurveHeldInsideARectangle) {
+  const Rect c{0, 0, 100, 50};
+  std::vector<Point> outline;
+  const Point above[] = {{-10, 80}, {110, 90}};
+  ASSERT_EQ(CBox::ClipPolygon(above, 2, c, outline), 4);  // the rectangle itself
+  EXPECT_EQ(outline, (std::vector<Point>{{0, 0}, {0, 50}, {100, 50}, {100, 0}}));
+  const Point below[] = {{0, -5}, {50, -1}, {100, -9}};
+  EXPECT_EQ(CBox::ClipPolygon(below, 3, c, outline), 0);
+  const Point rising[] = {{0, 0}, {100, 100}};  // leaves through the upper edge at x 50
+  ASSERT_EQ(CBox::ClipPolygon(rising, 2, c, outline), 4);
+  EXPECT_EQ(outline, (std::vector<Point>{{0, 0}, {50, 50}, {100, 50}, {100, 0}}));
+  const Point peak[] = {{20, 10}, {40, 90}, {60, 10}, {80, 20}};  // starts inside, ends inside
+  ASSERT_EQ(CBox::ClipPolygon(peak, 4, c, outline), 8);
+  EXPECT_EQ(outline, (std::vector<Point>{{20, 0}, {20, 10}, {30, 50}, {40, 50}, {50, 50}, {60, 10},
+                                         {80, 20}, {80, 0}}));
+}
+
+TEST(Fft3dRecord, RoundTripWithTheStoreAndRefusedCorruptRecords) {
+  WaterfallSetup s;
+  s.Run(10);
+  s.box.SetDataFocus(4);
+  const std::vector<uint8_t> bytes = Stored(s.box);
+  const size_t engineBytes = 12 + 4 * (7 * 256 + 2 * 128) + 16;  // N 256, A 1
+  const size_t pitchAt = 370 + engineBytes + 24;
+  const size_t sizeAt = 370 + engineBytes + 48;
+  const size_t countsAt = sizeAt + 4 + 70 * 128 * 4;
+  ASSERT_EQ(bytes.size(), countsAt + 20);
+
+  WaterfallSetup other(1024);
+  ASSERT_TRUE(Loads(bytes, other.box));
+  EXPECT_EQ(other.box.SlicesStored(), 10);
+  EXPECT_EQ(other.box.DataFocus(), 4);
+  EXPECT_EQ(other.box.Capacity(), 70);
+  EXPECT_EQ(std::memcmp(other.box.GetSlice(0), s.box.GetSlice(0), 10 * 128 * 4), 0);
+  EXPECT_EQ(Stored(other.box), bytes);
+
+  struct Corruption {
+    const char* what;
+    size_t at;
+    int32_t value;
+  };
+  const Corruption cases[] = {
+      {"a store larger than the file", sizeAt, 0x7FFFFFF0},
+      {"a store size that is no whole float", sizeAt, 70 * 128 * 4 - 2},
+      {"a negative store size", sizeAt, -4},
+      {"capacity times bins not the store", countsAt, 71},
+      {"a focus beyond the slices", countsAt + 16, 10},
+      {"more slices than capacity and limit", countsAt + 12, 71},
+      {"a depth pitch of 0", pitchAt, 0},
+  };
+  for (const Corruption& c : cases) {
+    std::vector<uint8_t> bad = bytes;
+    PutI32(bad, c.at, c.value);
+    WaterfallSetup target(1024);
+    EXPECT_FALSE(Loads(bad, target.box)) << c.what;
+    EXPECT_EQ(target.box.SlicesStored(), 0) << c.what;
+    EXPECT_EQ(target.box.DataFocus(), -1) << c.what;
+  }
+  // Slices shorter than the spectrum: the same bytes as twice as many half slices.
+  std::vector<uint8_t> bad = bytes;
+  PutI32(bad, countsAt, 140);
+  PutI32(bad, countsAt + 4, 64);
+  WaterfallSetup target(1024);
+  EXPECT_FALSE(Loads(bad, target.box));
+  // Cut short inside the store.
+  bad.assign(bytes.begin(), bytes.begin() + static_cast<long>(sizeAt + 100));
+  EXPECT_FALSE(Loads(bad, target.box));
+}
