@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/doc/default_page.h"
+#include "core/doc/wav_doc.h"
 #include "core/graph/fft_box.h"
 
 namespace {
@@ -120,7 +120,7 @@ bool ParseOnOff(const std::string& text, bool& on) {
   return true;
 }
 
-void SetSpectrumAxes(DefaultPage& page, bool logFrequency, bool decibel) {
+void SetSpectrumAxes(CWavDoc& page, bool logFrequency, bool decibel) {
   for (int slot = kBoxFftLeft; slot <= kBoxFft3dMono; ++slot) {
     auto* box = dynamic_cast<CFFTBox*>(page.GetBox(slot));
     if (!box) continue;
@@ -129,10 +129,50 @@ void SetSpectrumAxes(DefaultPage& page, bool logFrequency, bool decibel) {
   }
 }
 
-bool SpectrumEnginesReady(const DefaultPage& page) {
+bool SpectrumEnginesReady(const CWavDoc& page) {
   for (int slot = kBoxFftLeft; slot <= kBoxFft3dMono; ++slot) {
     auto* box = dynamic_cast<CFFTBox*>(page.GetBox(slot));
     if (box && !(box->Engine() && box->Engine()->IsSetUp())) return false;
   }
   return true;
+}
+
+int AnalyseDocument(CWavDoc& doc, const AnalysisOptions& options, const std::vector<int>& types,
+                    bool addBoxes, bool logFrequency, bool decibel, const CliCommand& command) {
+  auto refuse = [&](const std::string& message) {
+    std::fprintf(stderr, "sonvue-cli %s: %s\n", command.name, message.c_str());
+    return kExitRefused;
+  };
+  CWave& wave = doc.Wave();
+  if (wave.Channels() < 2 && HasOneSidedBox(types)) {
+    return refuse("the wave has one channel: only info and the mono (M) boxes apply");
+  }
+  AnalysisSettings next = doc.Settings();
+  next.blockSize = options.settings.blockSize;
+  next.averagingCount = options.settings.averagingCount;
+  next.fftFlags = options.settings.fftFlags;
+  next.overlapIndex = options.settings.overlapIndex;
+  if (addBoxes) {
+    // The boxes already there take the new settings as the settings panel would give them.
+    doc.ApplySettings(next, 1);
+    for (int type : types) {
+      if (!doc.GetBox(type)) doc.SetBox(type);
+    }
+  } else {
+    doc.Settings() = next;
+    doc.ReplaceBoxes(types);
+  }
+  AnalysisSettings& s = doc.Settings();
+  std::string message;
+  if (!ApplyFrameRange(options, wave.FrameCount(), s, message)) return refuse(message);
+  if (!SpectrumEnginesReady(doc)) return refuse("not enough memory for blocks of " + options.blockText);
+  SetSpectrumAxes(doc, logFrequency, decibel);
+  doc.RunSteppingAnalysis();
+  for (int slot = kBoxWaveLeft; slot <= kBoxWaveMono; ++slot) {
+    if (CBox* box = doc.GetBox(slot)) {
+      box->SetDefaultRanges();
+      box->SetValidFlags(0);
+    }
+  }
+  return kExitOk;
 }

@@ -9,7 +9,7 @@
 #include "core/realtime/analysis_settings.h"
 
 class CWave;
-class DefaultPage;
+class CWavDoc;
 
 // The options of the analysis settings, as both commands name them.
 inline constexpr const char* kAnalysisValuedOptions[] = {"--block", "--average", "--overlap",
@@ -44,9 +44,18 @@ bool HasOneSidedBox(const std::vector<int>& types);
 // --log-frequency on|off into on (default on); false for another value.
 bool ParseOnOff(const std::string& text, bool& on);
 
-// Gives every spectrum and 3D spectrum box of the page its frequency axis and level mode.
-void SetSpectrumAxes(DefaultPage& page, bool logFrequency, bool decibel);
+// Gives every spectrum and 3D spectrum box of the document its frequency axis and level mode.
+void SetSpectrumAxes(CWavDoc& doc, bool logFrequency, bool decibel);
 
-// Whether every spectrum box of the page has its engine set up (false when the memory for
+// Whether every spectrum box of the document has its engine set up (false when the memory for
 // the block size was refused).
-bool SpectrumEnginesReady(const DefaultPage& page);
+bool SpectrumEnginesReady(const CWavDoc& doc);
+
+// Sets an opened document up for an analysis from the command line and runs it: the record
+// takes the options' block size, averaging, flags and overlap; the boxes of the types
+// replace the default boxes (or, with addBoxes, join them); the FFT range follows --from and
+// --to (the whole wave without them); the spectrum boxes take their axes; then a whole
+// stepping run, after which the wave boxes show the whole wave again. Returns kExitOk, or
+// kExitRefused after a message that starts with the command's name.
+int AnalyseDocument(CWavDoc& doc, const AnalysisOptions& options, const std::vector<int>& types,
+                    bool addBoxes, bool logFrequency, bool decibel, const CliCommand& command);

@@ -7,6 +7,7 @@ const std::vector<const CliCommand*>& CliCommands() {
       &kCutCommand,
       &kSpectrumCommand,
       &kRenderCommand,
+      &kDocCommand,
       &kPlayCommand,
       &kRecordCommand,
   };

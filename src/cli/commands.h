@@ -7,4 +7,5 @@ extern const CliCommand kCutCommand;
 extern const CliCommand kPlayCommand;
 extern const CliCommand kRecordCommand;
 extern const CliCommand kRenderCommand;
+extern const CliCommand kDocCommand;
 extern const CliCommand kSpectrumCommand;

@@ -11,7 +11,9 @@
 
 #include "cli/analysis_options.h"
 #include "cli/commands.h"
-#include "core/doc/default_page.h"
+#include "core/doc/app_settings.h"
+#include "core/doc/box_layout.h"
+#include "core/doc/wav_doc.h"
 #include "core/doc/document_base.h"
 #include "core/graph/fft3d_box.h"
 #include "render/page_render.h"
@@ -104,42 +106,36 @@ int RunRender(CliArgs& args) {
   if (!args.UInt("--focus", focus, 0)) return UsageError(kRenderCommand, args.error());
 
   const auto start = std::chrono::steady_clock::now();
-  DefaultPage::NewDocumentDefaults defaults;
-  defaults.layout.width = static_cast<int32_t>(widthMm * 10.0 + 0.5);
-  defaults.fft3dSettings = fft3dSettings;
-  DefaultPage page(defaults);
-  CWave& wave = page.Wave();
-  if (!wave.LoadWaveFile(in)) {
+  AppSettings app;
+  app.pageWidth = static_cast<int32_t>(widthMm * 10.0 + 0.5);
+  app.slantXPercent = fft3dSettings.slantXPercent;
+  app.slantYPercent = fft3dSettings.slantYPercent;
+  app.depthPitch = fft3dSettings.depthPitch;
+  CWavDoc page(&app);
+  const bool document = !IsWavePath(in);
+  if (document) {
+    // A document is drawn as it was saved: the options that shape a new page do not apply.
+    for (const char* option : {"--width-mm", "--boxes", "--log-frequency", "--db", "--block", "--average",
+                               "--overlap", "--window", "--mean-removal", "--from", "--to", "--slant-x",
+                               "--slant-y", "--depth-pitch"}) {
+      if (args.Has(option)) {
+        return UsageError(kRenderCommand, std::string(option) + " applies to WAVE files; a .wft document is drawn as it was saved");
+      }
+    }
+  }
+  if (!page.OnOpenDocument(in)) {
     std::fprintf(stderr, "sonvue-cli render: %s cannot be read\n", in.c_str());
     return kExitRefused;
   }
-  if (!boxesGiven) types = DefaultBoxTypes(wave.Channels());
-  if (wave.Channels() < 2 && HasOneSidedBox(types)) {
-    std::fprintf(stderr, "sonvue-cli render: %s has one channel: only info and the mono (M) boxes apply\n",
-                 in.c_str());
-    return kExitRefused;
-  }
-  AnalysisSettings& settings = page.Context().record;
-  settings.blockSize = options.settings.blockSize;
-  settings.averagingCount = options.settings.averagingCount;
-  settings.fftFlags = options.settings.fftFlags;
-  settings.overlapIndex = options.settings.overlapIndex;
-  page.SetUpForWave(FileNamePart(in), types);
-  if (args.Has("--from") || args.Has("--to")) {
-    std::string message;
-    if (!ApplyFrameRange(options, wave.FrameCount(), settings, message)) {
-      std::fprintf(stderr, "sonvue-cli render: %s\n", message.c_str());
-      return kExitRefused;
-    }
-  }
-  if (!SpectrumEnginesReady(page)) {
-    std::fprintf(stderr, "sonvue-cli render: not enough memory for blocks of %s\n", options.blockText.c_str());
-    return kExitRefused;
-  }
-  SetSpectrumAxes(page, logFrequency, args.Has("--db"));
   const double loadMs = MsSince(start);
   const auto analysisStart = std::chrono::steady_clock::now();
-  page.AnalyseSpectra();
+  if (!document) {
+    if (!boxesGiven) types = DefaultBoxTypes(page.Wave().Channels());
+    if (int status = AnalyseDocument(page, options, types, false, logFrequency, args.Has("--db"), kRenderCommand);
+        status != kExitOk) {
+      return status;
+    }
+  }
   for (int slot = kBoxFftLeft; slot <= kBoxFft3dMono; ++slot) {
     auto* box = dynamic_cast<CFFTBox*>(page.GetBox(slot));
     if (!box) continue;
@@ -180,7 +176,7 @@ int RunRender(CliArgs& args) {
 extern const CliCommand kRenderCommand = {
     "render",
     "draw the page a newly opened WAVE file shows, or any boxes, as PNG, PDF or SVG",
-    "usage: sonvue-cli render IN.wav OUT.png|OUT.pdf|OUT.svg [--width-mm W] [--dpi D]\n"
+    "usage: sonvue-cli render IN.wav|IN.wft OUT.png|OUT.pdf|OUT.svg [--width-mm W] [--dpi D]\n"
     "         [--boxes LIST] [--log-frequency on|off] [--db] [--block N] [--average A]\n"
     "         [--overlap K] [--window] [--mean-removal] [--from F] [--to T]\n"
     "         [--slant-x P] [--slant-y P] [--depth-pitch U] [--mark HZ] [--focus K] [--timing]\n"
@@ -188,7 +184,8 @@ extern const CliCommand kRenderCommand = {
     "Opens IN as the program opens a WAVE file (the FFT range is the whole wave) and draws\n"
     "its default page: the information box, then the wave box of each channel (the mono box\n"
     "for a one-channel file), placed as a new document places them, in the default colours\n"
-    "and font. The page is W millimetres wide (default 120) and as high as its boxes.\n"
+    "and font. The page is W millimetres wide (default 120) and 180 mm high, or higher when\n"
+    "its boxes need it. A .wft document is drawn as it was saved.\n"
     "PNG: an image at D pixels per inch (default 96). PDF: one page of the page's physical\n"
     "size, drawn for a printer of D dots per inch (default 600). SVG: a vector picture\n"
     "(default 254 dpi, one unit per 0.1 mm).\n"

@@ -8,7 +8,7 @@
 
 #include "cli/analysis_options.h"
 #include "cli/commands.h"
-#include "core/doc/default_page.h"
+#include "core/doc/wav_doc.h"
 #include "core/doc/document_base.h"
 #include "core/doc/safe_file.h"
 #include "core/graph/fft_box.h"
@@ -94,39 +94,24 @@ int RunSpectrum(CliArgs& args) {
   if (auto text = args.Value("--log-frequency"); text && !ParseOnOff(*text, logFrequency))
     return UsageError(kSpectrumCommand, "--log-frequency takes on or off, not \"" + *text + "\"");
 
-  DefaultPage page;
+  CWavDoc page;
+  if (!IsWavePath(inPath)) return Refuse(inPath + " is no WAVE file (.wav)");
+  std::FILE* probe = std::fopen(inPath.c_str(), "rb");
+  if (!probe) return Refuse(inPath + ": no such file");
+  std::fclose(probe);
+  if (!page.OnOpenDocument(inPath)) return Refuse(inPath + " cannot be read");
   CWave& wave = page.Wave();
-  if (!wave.LoadWaveFile(inPath)) {
-    std::FILE* probe = std::fopen(inPath.c_str(), "rb");
-    if (!probe) return Refuse(inPath + ": no such file");
-    std::fclose(probe);
-    return Refuse(inPath + " cannot be read");
-  }
   const uint32_t frames = wave.FrameCount();
-  const AnalysisSettings& chosen = options.settings;
-  if (frames < chosen.blockSize) {
+  if (frames < options.settings.blockSize) {
     return Refuse(inPath + " holds " + std::to_string(frames) + " frames, fewer than one block of " +
-                  std::to_string(chosen.blockSize));
+                  std::to_string(options.settings.blockSize));
   }
-  AnalysisSettings& settings = page.Context().record;
-  std::string message;
-  if (!ApplyFrameRange(options, frames, settings, message)) return Refuse(message);
-  if (wave.Channels() < 2 && HasOneSidedBox(types)) {
-    return Refuse(inPath + " has one channel: only the mono (M) spectra apply");
+  // One spectrum box per chosen channel, set up as a new document sets its boxes up, then
+  // a stepping run over the range.
+  if (int status = AnalyseDocument(page, options, types, false, logFrequency, args.Has("--db"), kSpectrumCommand);
+      status != kExitOk) {
+    return status;
   }
-
-  // One spectrum box per chosen channel, set up as a new document sets its boxes up.
-  const uint32_t rangeStart = settings.fftRangeStart, rangeEnd = settings.fftRangeEnd;
-  settings.blockSize = chosen.blockSize;
-  settings.averagingCount = chosen.averagingCount;
-  settings.fftFlags = chosen.fftFlags;
-  settings.overlapIndex = chosen.overlapIndex;
-  page.SetUpForWave(FileNamePart(inPath), types);
-  settings.fftRangeStart = rangeStart;
-  settings.fftRangeEnd = rangeEnd;
-  if (!SpectrumEnginesReady(page)) return Refuse("not enough memory for blocks of " + options.blockText);
-  SetSpectrumAxes(page, logFrequency, args.Has("--db"));
-  page.AnalyseSpectra();
 
   auto spectrumBox = [&](int slot) { return dynamic_cast<CFFTBox*>(page.GetBox(slot)); };
   SpectrumBoxSource boxes(wave, spectrumBox(kBoxFftLeft), spectrumBox(kBoxFftRight),

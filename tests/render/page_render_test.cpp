@@ -9,7 +9,8 @@
 
 #include <cmath>
 
-#include "core/doc/default_page.h"
+#include "core/doc/app_settings.h"
+#include "core/doc/wav_doc.h"
 #include "core/graph/wave_box.h"
 #include "render/qt_device_context.h"
 #include "support/temp_dir.h"
@@ -20,8 +21,8 @@ namespace {
 constexpr uint32_t kCurve = 0x0000E0;  // red
 constexpr uint32_t kSelected = 0xE00000;  // blue
 
-DefaultPage::NewDocumentDefaults Distinct() {
-  DefaultPage::NewDocumentDefaults d;
+AppSettings Distinct() {
+  AppSettings d;
   for (ColorSet& set : d.colorSets) {
     set[kColorGraph] = kCurve;
     set[kColorArea] = kSelected;
@@ -50,7 +51,8 @@ QRect DeviceRect(const DeviceMapping& m, const Rect& r) {
 }  // namespace
 
 TEST(PageRender, ImageOfTheDefaultPageHasThePageSizeAndCurvesOnlyInsideThePlots) {
-  DefaultPage page(Distinct());
+  AppSettings app = Distinct();
+  CWavDoc page(&app);
   FillMusicLike(page.Wave(), 2, 44100 * 3);
   page.Context().record.fftRangeStart = 0;
   page.SetUpForWave("music.wav");
@@ -86,7 +88,7 @@ TEST(PageRender, ImageOfTheDefaultPageHasThePageSizeAndCurvesOnlyInsideThePlots)
 
 TEST(PageRender, PdfHasThePhysicalPageSizeAndSvgItsMillimetres) {
   TempDir dir;
-  DefaultPage page;
+  CWavDoc page;
   FillMusicLike(page.Wave(), 1, 20000);
   page.SetUpForWave("sine.wav");
   const QString pdf = QString::fromStdString(dir.Path("page.pdf"));

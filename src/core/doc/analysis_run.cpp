@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/doc/wav_doc.h"
+#include "core/platform/hooks.h"
 #include "core/platform/prompt.h"
 #include "core/realtime/recording_plan.h"
 #include "core/wave/wave_device.h"
@@ -17,6 +18,7 @@ constexpr uint32_t kMaximumLagMs = 800;      // more lag than this is skipped, n
 constexpr uint32_t kEarlyFrames = 3000;      // see StepRun
 constexpr uint32_t kBackOffFrames = 30;
 constexpr int kMaxBlocksPerStep = 2;
+constexpr uint32_t kPumpIntervalFrames = 8192;
 
 }  // namespace
 
@@ -249,4 +251,23 @@ void CWavDoc::StopRun() {
   Changed();
   // A device that went away during the run ended it; what was recorded is kept.
   if (!lost.empty()) AppMessage(lost);
+}
+
+uint32_t CWavDoc::RunSteppingAnalysis() {
+  AnalysisSettings& s = context_.record;
+  s.realTimeMode = 0;
+  uint32_t blocks = 0;
+  if (StartRun()) {
+    blocks = 1;
+    uint32_t lastPump = s.currentPosition;
+    while (StepRun()) {
+      ++blocks;
+      if (s.currentPosition - lastPump >= kPumpIntervalFrames) {
+        lastPump = s.currentPosition;
+        PumpMessages();
+      }
+    }
+  }
+  StopRun();
+  return blocks;
 }

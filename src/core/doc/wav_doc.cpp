@@ -10,6 +10,7 @@
 #include "core/doc/byte_stream.h"
 #include "core/doc/safe_file.h"
 #include "core/graph/box_factory.h"
+#include "core/graph/fft3d_box.h"
 #include "core/graph/wave_box.h"
 #include "core/platform/hooks.h"
 #include "core/platform/prompt.h"
@@ -130,11 +131,11 @@ void CWavDoc::DeleteContents() {
   wave_.Free();
 }
 
-void CWavDoc::SetUpOpenedWave(const std::string& path) {
+void CWavDoc::SetUpForWave(const std::string& fileName) {
   runPhase_ = kRunIdle;
   context_.record.fftRangeStart = 0;
   context_.record.fftRangeEnd = wave_.FrameCount();
-  SetWaveFileName(context_.record, FileNamePart(path));
+  SetWaveFileName(context_.record, fileName);
   CreateDefaultBoxes();
 }
 
@@ -149,7 +150,7 @@ bool CWavDoc::OnOpenDocument(const std::string& path) {
   bool ok;
   if (IsWavePath(path)) {
     ok = wave_.ReadWave(file) == 0;
-    if (ok) SetUpOpenedWave(path);
+    if (ok) SetUpForWave(FileNamePart(path));
   } else {
     CArchive ar(file, CArchive::Mode::Load, CArchive::kDefaultBufferBytes);
     ok = Serialize(ar);
@@ -302,7 +303,28 @@ std::unique_ptr<CBox> CWavDoc::CreateBox(int type, bool plain) {
   box->SetDefaultRanges();
   box->SetColors(app_->colorSets[type]);
   box->SetPlacedByUser(plan.placedByUser ? 1 : 0);
+  if (auto* waterfall = dynamic_cast<CFFT3DBox*>(box.get())) waterfall->ApplySettings3D(Waterfall3DSettings());
   return box;
+}
+
+void CWavDoc::ReplaceBoxes(std::span<const int> types) {
+  for (auto& box : boxes_) box.reset();
+  for (int type : types) SetBox(type);
+}
+
+Fft3DSettings CWavDoc::Waterfall3DSettings() const {
+  Fft3DSettings s;
+  s.slantXPercent = app_->slantXPercent;
+  s.slantYPercent = app_->slantYPercent;
+  s.depthPitch = app_->depthPitch;
+  s.fillColor = app_->fill3dColor;
+  return s;
+}
+
+void CWavDoc::Apply3DSettings() {
+  for (int slot = kBoxFft3dLeft; slot <= kBoxFft3dMono; ++slot) {
+    if (auto* waterfall = dynamic_cast<CFFT3DBox*>(boxes_[slot].get())) waterfall->ApplySettings3D(Waterfall3DSettings());
+  }
 }
 
 bool CWavDoc::SetBox(int type) {

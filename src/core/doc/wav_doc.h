@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@
 #include "core/doc/page_drawing.h"
 #include "core/doc/page_layout.h"
 #include "core/graph/box.h"
+#include "core/graph/fft3d_settings.h"
 #include "core/realtime/analysis_settings.h"
 #include "core/wave/wave.h"
 
@@ -62,6 +64,9 @@ class CWavDoc : public CDocumentBase, public BoxPage {
 
   // --- boxes ---
   void InitNew();
+  // The set-up of a wave just read into Wave(): run phase idle, the FFT range the whole
+  // wave, the wave file name, the default boxes.
+  void SetUpForWave(const std::string& fileName);
   void CreateDefaultBoxes();
   bool SetBox(int type);
   void RemoveBox(int type);
@@ -74,6 +79,12 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   void RemoveUnusableBoxes();
   void ResetWaveBoxes();
   void ClearWaveBoxFlags();
+  // Puts new boxes of the types into their slots, in the order given, after removing every
+  // box (the placement rule then starts from an empty page).
+  void ReplaceBoxes(std::span<const int> types);
+  // The application's waterfall geometry, and giving it to the 3D boxes.
+  Fft3DSettings Waterfall3DSettings() const;
+  void Apply3DSettings();
   // The thirteen slots' presence.
   std::array<bool, kSlotCount> BoxPresence() const;
 
@@ -116,6 +127,10 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // The recorded frame count during a real-time recording.
   const std::string& StatusText() const { return statusText_; }
   bool NewBuffer() const { return newBuffer_; }
+  // A whole stepping run over the FFT range, without a timer and as fast as it goes (real-time
+  // mode off): the first block with a restart, one block per step, the last ending at the
+  // range end. Events are pumped every 8192 frames. Returns the blocks analysed.
+  uint32_t RunSteppingAnalysis();
 
   // --- BoxPage ---
   CBox* GetBox(int slot) const override;
@@ -146,7 +161,6 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   std::vector<PlacedBox> PlacedBoxes() const;
   bool ReadDocument(CArchive& ar);
   void WriteDocument(CArchive& ar);
-  void SetUpOpenedWave(const std::string& path);
   void BroadcastRunStart();
   int RunDirection() const;
 

@@ -1,5 +1,7 @@
-#include "core/doc/default_page.h"
+#include "core/doc/app_settings.h"
 #include "core/doc/document_base.h"
+#include "core/doc/page_drawing.h"
+#include "core/doc/wav_doc.h"
 
 #include <gtest/gtest.h>
 
@@ -17,17 +19,17 @@ void FillWave(CWave& wave, uint16_t channels, uint32_t frames) {
   for (uint32_t f = 0; f < frames; ++f) wave.SetSample(f, static_cast<int>(f % 100) * 100, kChannelBoth);
 }
 
-std::vector<int> Slots(const DefaultPage& page) {
+std::vector<int> Slots(const CWavDoc& page) {
   std::vector<int> slots;
-  for (int s = 0; s < BoxPage::kSlotCount; ++s)
+  for (int s = 0; s < CWavDoc::kSlotCount; ++s)
     if (page.GetBox(s)) slots.push_back(s);
   return slots;
 }
 
 }  // namespace
 
-TEST(DefaultPage, StereoWaveGetsInfoAndBothChannelsFittedToThePage) {
-  DefaultPage page;
+TEST(DocumentPage, StereoWaveGetsInfoAndBothChannelsFittedToThePage) {
+  CWavDoc page;
   FillWave(page.Wave(), 2, 44100);
   page.SetUpForWave("music.wav");
   EXPECT_EQ(Slots(page), (std::vector<int>{kBoxWaveLeft, kBoxWaveRight, kBoxInfo}));
@@ -47,8 +49,8 @@ TEST(DefaultPage, StereoWaveGetsInfoAndBothChannelsFittedToThePage) {
   EXPECT_EQ(page.GetBox(kBoxWaveLeft)->PlacedByUser(), 0);
 }
 
-TEST(DefaultPage, MonoWaveGetsTheMonoBox) {
-  DefaultPage page;
+TEST(DocumentPage, MonoWaveGetsTheMonoBox) {
+  CWavDoc page;
   FillWave(page.Wave(), 1, 1000);
   page.SetUpForWave("sine.wav");
   EXPECT_EQ(Slots(page), (std::vector<int>{kBoxWaveMono, kBoxInfo}));
@@ -59,26 +61,26 @@ TEST(DefaultPage, MonoWaveGetsTheMonoBox) {
   EXPECT_EQ(page.GetBox(10), nullptr);
 }
 
-TEST(DefaultPage, OpensWaveFilesAndRefusesOthers) {
+TEST(DocumentPage, OpensWaveFilesAndRefusesOthers) {
   TempDir dir;
   CWave wave;
   FillWave(wave, 1, 500);
   ASSERT_TRUE(wave.SaveWaveFile(dir.Path("x.wav"), 0, 0));
-  DefaultPage page;
-  ASSERT_TRUE(page.OpenWave(dir.Path("x.wav")));
+  CWavDoc page;
+  ASSERT_TRUE(page.OnOpenDocument(dir.Path("x.wav")));
   EXPECT_EQ(WaveFileName(page.Context().record), "x.wav");
   EXPECT_EQ(page.Wave().FrameCount(), 500u);
   WriteAllBytes(dir.Path("bad.wav"), {'R', 'I', 'F', 'F', 1, 2});
   RecordingPrompt prompt;
   ScopedPrompt scoped(&prompt);
-  EXPECT_FALSE(page.OpenWave(dir.Path("bad.wav")));
+  EXPECT_FALSE(page.OnOpenDocument(dir.Path("bad.wav")));
   EXPECT_TRUE(Slots(page).empty());
   EXPECT_EQ(FileNamePart("/a/b/c.wav"), "c.wav");
   EXPECT_EQ(FileNamePart("f.wav"), "f.wav");
 }
 
-TEST(DefaultPage, NewLabelCellLaysThePlotsOutAgain) {
-  DefaultPage page;
+TEST(DocumentPage, NewLabelCellLaysThePlotsOutAgain) {
+  CWavDoc page;
   FillWave(page.Wave(), 2, 1000);
   page.SetUpForWave("a.wav");
   CBox* left = page.GetBox(kBoxWaveLeft);
@@ -96,7 +98,7 @@ TEST(DefaultPage, NewLabelCellLaysThePlotsOutAgain) {
 }
 
 TEST(PageDrawing, MeasuresTheLabelCellThenDrawsTheCurrentBoxLast) {
-  DefaultPage page;
+  CWavDoc page;
   FillWave(page.Wave(), 2, 1000);
   page.SetUpForWave("a.wav");
   page.GetBox(kBoxWaveLeft)->SetActive(1);
@@ -123,13 +125,17 @@ TEST(PageDrawing, MeasuresTheLabelCellThenDrawsTheCurrentBoxLast) {
   for (const DcCall& t : dc.CallsOf(DcCall::kText)) EXPECT_EQ(t.textColor, 0u);
 }
 
-TEST(DefaultPage, SpectrumBoxesAreAnalysedAsASteppingRunAndWaterfallsTakeThe3dSettings) {
-  DefaultPage::NewDocumentDefaults defaults;
-  defaults.fft3dSettings = {0, 50, 20, 0x123456};
-  DefaultPage page(defaults);
+TEST(DocumentPage, SpectrumBoxesAreAnalysedAsASteppingRunAndWaterfallsTakeThe3dSettings) {
+  AppSettings app;
+  app.slantXPercent = 0;
+  app.slantYPercent = 50;
+  app.depthPitch = 20;
+  app.fill3dColor = 0x123456;
+  CWavDoc page(&app);
   FillWave(page.Wave(), 1, 10 * 1024 + 100);
   const int types[] = {kBoxFft3dMono, kBoxFftMono};
-  page.SetUpForWave("tone.wav", types);
+  page.SetUpForWave("tone.wav");
+  page.ReplaceBoxes(types);
   EXPECT_EQ(Slots(page), (std::vector<int>{kBoxFftMono, kBoxFft3dMono}));
   // The 3D box comes first and is half as high again as a third of the width.
   EXPECT_EQ(page.GetBox(kBoxFft3dMono)->GetRect(), (Rect{0, -600, 1200, 0}));
@@ -140,12 +146,15 @@ TEST(DefaultPage, SpectrumBoxesAreAnalysedAsASteppingRunAndWaterfallsTakeThe3dSe
   EXPECT_EQ(waterfall->FillColor(), 0x123456u);
   EXPECT_EQ(waterfall->SliceLimit(), 11);  // a plot 440 high: 220 for the front, 220 / 20
   // Blocks at 0, 1024, ..., 9216 and a last one ending at the range end.
-  EXPECT_EQ(page.AnalyseSpectra(), 11u);
+  EXPECT_EQ(page.RunSteppingAnalysis(), 11u);
   EXPECT_EQ(waterfall->SlicesStored(), 11);
   EXPECT_TRUE(spectrum->Engine()->IsCalculated());
   EXPECT_EQ(spectrum->Engine()->FrameCount(), 4);  // averaging 4
   EXPECT_EQ(page.Context().RunPhase(), kRunIdle);
-  page.SetFft3DSettings({30, 70, 10, 0});
+  app.slantXPercent = 30;
+  app.slantYPercent = 70;
+  app.depthPitch = 10;
+  page.Apply3DSettings();
   EXPECT_EQ(waterfall->DepthPitch(), 10);
   EXPECT_EQ(waterfall->SlicesStored(), 11);  // the store stays
 }

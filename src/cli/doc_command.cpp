@@ -1,0 +1,66 @@
+// sonvue-cli doc IN.wav OUT.wft: a document made as the program makes it - the WAVE file
+// opened with its default boxes, the asked boxes added, a stepping analysis over the FFT
+// range - saved with its spectra.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/analysis_options.h"
+#include "cli/commands.h"
+#include "core/doc/app_settings.h"
+#include "core/doc/wav_doc.h"
+
+namespace {
+
+int RunDoc(CliArgs& args) {
+  if (args.Positional().size() != 2) return UsageError(kDocCommand, "needs IN.wav and OUT.wft");
+  const std::string& in = args.Positional()[0];
+  const std::string& out = args.Positional()[1];
+  if (!IsWavePath(in)) return UsageError(kDocCommand, "IN must be a WAVE file (.wav)");
+  if (IsWavePath(out)) return UsageError(kDocCommand, "OUT is the document (.wft), not a WAVE file");
+
+  AnalysisOptions options;
+  if (int status = ParseAnalysisOptions(args, kDocCommand, options); status != kExitOk) return status;
+  std::vector<int> types;
+  if (auto text = args.Value("--boxes"); text && !ParseBoxList(*text, types)) {
+    return UsageError(kDocCommand, "--boxes takes info, wave:C, fft:C and fft3d:C (C one of L, R, M) "
+                                   "separated by commas, not \"" + *text + "\"");
+  }
+  bool logFrequency = true;
+  if (auto text = args.Value("--log-frequency"); text && !ParseOnOff(*text, logFrequency)) {
+    return UsageError(kDocCommand, "--log-frequency takes on or off, not \"" + *text + "\"");
+  }
+
+  AppSettings app;
+  CWavDoc doc(&app);
+  if (!doc.OnOpenDocument(in)) {
+    std::fprintf(stderr, "sonvue-cli doc: %s cannot be read\n", in.c_str());
+    return kExitRefused;
+  }
+  if (int status = AnalyseDocument(doc, options, types, true, logFrequency, args.Has("--db"), kDocCommand);
+      status != kExitOk) {
+    return status;
+  }
+  if (!doc.OnSaveDocument(out)) return kExitRefused;
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const CliCommand kDocCommand = {
+    "doc",
+    "make a .wft document of a WAVE file with analysed spectrum boxes",
+    "usage: sonvue-cli doc IN.wav OUT.wft [--boxes LIST] [--log-frequency on|off] [--db]\n"
+    "         [--block N] [--average A] [--overlap K] [--window] [--mean-removal]\n"
+    "         [--from F] [--to T]\n"
+    "\n"
+    "Opens IN as the program opens a WAVE file (information and wave boxes, the FFT range\n"
+    "the whole wave), adds the boxes of LIST (info, wave:C, fft:C, fft3d:C with C one of\n"
+    "L, R, M, separated by commas), runs a stepping analysis over the FFT range (the\n"
+    "options as for sonvue-cli spectrum) and saves the document with its spectra. OUT is\n"
+    "replaced only when it has been written completely. Open it with the program or draw it\n"
+    "with sonvue-cli render.\n",
+    {{"--boxes", "--log-frequency", "--block", "--average", "--overlap", "--from", "--to"},
+     {"--db", "--window", "--mean-removal"}},
+    RunDoc,
+};
