@@ -1,7 +1,7 @@
 // Writes a long WAVE file for the loading and analysis benchmarks:
 //   make_test_wave OUT.wav SECONDS [RATE] [BITS] [CHANNELS]
-// The content is a 1 kHz sine on the left and a slow sweep on the right, so that
-// analyses of it have something to find.
+// The content is a 1 kHz sine on the left and, on the right, a logarithmic sweep from 50 Hz
+// to 15 kHz over the whole file, so that analyses of it have something to find.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   for (uint32_t i = 0; i < frames; ++i) {
     double t = double(i) / rate;
     w.SetSample(i, static_cast<int>(std::lround(16000 * std::sin(2 * std::numbers::pi * 1000 * t))), kChannelLeft);
-    double f = 50 * std::pow(2.0, 8 * std::fmod(t, 20.0) / 20.0);
+    double f = 50 * std::pow(300.0, t / seconds);
     phase += 2 * std::numbers::pi * f / rate;
     if (channels > 1) w.SetSample(i, static_cast<int>(std::lround(12000 * std::sin(phase))), kChannelRight);
   }

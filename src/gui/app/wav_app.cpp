@@ -10,6 +10,7 @@
 #include <QSettings>
 
 #include "core/doc/wav_doc.h"
+#include "core/graph/box.h"
 #include "core/realtime/wave_wnd.h"
 #include "core/wave/wave.h"
 #include "gui/app/child_frame.h"
@@ -51,6 +52,7 @@ bool CWavApp::InitInstance() {
   store_ = std::make_unique<QtSettingsStore>();
   QRect screen = primaryScreen() ? primaryScreen()->geometry() : QRect(0, 0, 1024, 768);
   LoadSettings(*store_, settings_, screen.width(), screen.height());
+  CBox::SetMouseOperation(settings_.mouseOp);
 
   // 6. The sound device, shared by every document's wave.
   backend_ = std::make_unique<QtAudioBackend>();

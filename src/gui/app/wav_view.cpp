@@ -14,6 +14,7 @@
 #include "core/doc/page_drawing.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/box.h"
+#include "core/graph/fft3d_box.h"
 #include "core/graph/wave_box.h"
 #include "gui/app/command_table.h"
 #include "gui/app/cursors.h"
@@ -160,6 +161,13 @@ void CWavView::RedrawBoxes() {
   }
 }
 
+void CWavView::MoveFocus(int step) {
+  auto* waterfall = dynamic_cast<CFFT3DBox*>(CurrentBox());
+  if (!waterfall) return;
+  ClientDC client(*this);
+  waterfall->MoveFocus(client.dc(), step);
+}
+
 void CWavView::Relayout() {
   ClientDC client(*this);
   Size cell = MeasureLabelCell(client.dc(), doc_.GetDocumentFont());
@@ -280,10 +288,104 @@ void CWavView::SetCursorFor(int code) {
   }
 }
 
-void CWavView::mouseMoveEvent(QMouseEvent* event) { QAbstractScrollArea::mouseMoveEvent(event); }
-void CWavView::mousePressEvent(QMouseEvent* event) { QAbstractScrollArea::mousePressEvent(event); }
+std::vector<CBox*> CWavView::BoxesInMouseOrder() const {
+  // The current box first, then every other box in slot order; while the button is held
+  // only the box being dragged (the active one).
+  std::vector<CBox*> order;
+  CBox* current = CurrentBox();
+  if (capturing_) {
+    if (current) order.push_back(current);
+    return order;
+  }
+  if (current) order.push_back(current);
+  for (int slot = 0; slot < CWavDoc::kSlotCount; ++slot) {
+    CBox* box = doc_.GetBox(slot);
+    if (box && box != current) order.push_back(box);
+  }
+  return order;
+}
+
+void CWavView::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  int32_t code = 0;
+  {
+    ClientDC client(*this);
+    for (CBox* box : BoxesInMouseOrder()) {
+      code = box->OnMouseMove(client.dc(), p.x(), p.y());
+      if (code != 0) break;
+    }
+  }
+  SetCursorFor(code);
+  QAbstractScrollArea::mouseMoveEvent(event);
+}
+
+void CWavView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QAbstractScrollArea::mousePressEvent(event);
+    return;
+  }
+  const QPoint p = event->position().toPoint();
+  int32_t code = 0;
+  {
+    ClientDC client(*this);
+    // The box under the point takes the press and becomes current; the boxes asked before
+    // it (the current one first) give it up. Borders are drawn at once, before the press
+    // draws its rubber band, so that the XOR band is never painted over.
+    for (CBox* box : BoxesInMouseOrder()) {
+      if (box->OnMouseMove(client.dc(), p.x(), p.y()) != 0) {
+        if (!box->IsActive()) {
+          box->SetActive(1);
+          box->DrawActiveBorder(client.dc(), nullptr);
+        }
+        code = box->OnLButtonDown(client.dc(), p.x(), p.y());
+        break;
+      }
+      if (box->IsActive()) {
+        box->SetActive(0);
+        box->DrawActiveBorder(client.dc(), nullptr);
+      }
+    }
+  }
+  SetCursorFor(code);
+  capturing_ = true;
+  UpdateBoxList();
+}
+
 void CWavView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
-void CWavView::mouseReleaseEvent(QMouseEvent* event) { QAbstractScrollArea::mouseReleaseEvent(event); }
+
+void CWavView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) {
+    QAbstractScrollArea::mouseReleaseEvent(event);
+    return;
+  }
+  const QPoint p = event->position().toPoint();
+  int32_t code = 0;
+  bool repaint = false;
+  Rect area{};
+  {
+    ClientDC client(*this);
+    for (CBox* box : BoxesInMouseOrder()) {
+      code = box->OnLButtonUp(client.dc(), p.x(), p.y());
+      Rect r;
+      if (box->TakeInvalidRect(r)) {
+        repaint = true;
+        area = area.IsEmpty() ? r : Rect{std::min(area.left, r.left), std::min(area.top, r.top),
+                                         std::max(area.right, r.right), std::max(area.bottom, r.bottom)};
+      }
+      if ((code & ~CBox::kMarkChanged) != 0) break;
+    }
+  }
+  SetCursorFor(code & CBox::kHitCursorMask);
+  capturing_ = false;
+  if (repaint) {
+    doc_.RecalcExtent();
+    doc_.SetModifiedFlag();
+    RecalcScrollRange();
+    if (area.IsEmpty()) InvalidateAll();
+    else InvalidateLogical(area);
+  }
+  UpdateBoxList();
+}
 
 void CWavView::contextMenuEvent(QContextMenuEvent* event) {
   const Point logical = Mapping().DeviceToLogical({event->pos().x(), event->pos().y()});

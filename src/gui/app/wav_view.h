@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 #include "core/doc/document_base.h"
 #include "core/doc/run_timer_loop.h"
@@ -117,7 +118,10 @@ class CWavView : public QAbstractScrollArea,
   void SaveWaveRange();
   void LoadWave();
   CBox* CurrentBox() const;
+  std::vector<CBox*> BoxesInMouseOrder() const;
   void Relayout();
+  // Moves the data focus of the current 3D box, drawn at once.
+  void MoveFocus(int step);
 
   CWavDoc& doc_;
   AppSettings& app_;

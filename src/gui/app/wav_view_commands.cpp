@@ -16,6 +16,7 @@
 #include "core/doc/byte_stream.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/box.h"
+#include "core/graph/fft3d_box.h"
 #include "core/graph/wave_box.h"
 #include "gui/app/command_ids.h"
 #include "gui/app/document_windows.h"
@@ -91,6 +92,8 @@ bool CWavView::HandlesCommand(int id) const {
     case kPeakSearch:
     case kSettings3d:
     case kFullRangeX:
+    case kFocusPlus:
+    case kFocusMinus:
       return true;
     default:
       return false;
@@ -145,6 +148,8 @@ void CWavView::OnUpdateCommand(int id, CommandState& s) {
       s.enabled = box && box->CanPeakSearch();
       s.checked = box && box->PeakSearch();
       break;
+    case kFocusPlus:
+    case kFocusMinus: s.enabled = dynamic_cast<CFFT3DBox*>(box) != nullptr; break;
     default: break;
   }
 }
@@ -253,6 +258,10 @@ void CWavView::OnCommand(int id) {
       break;
     case kSettings3d: Settings3D(); break;
     case kSettingPanel: OpenPanel(); break;
+    case kFocusPlus:
+    case kFocusMinus:
+      MoveFocus(id == kFocusPlus ? 1 : -1);
+      break;
     default: break;
   }
 }
@@ -309,6 +318,7 @@ void CWavView::Settings3D() {
   app_.depthPitch = r.depthPitch;
   app_.fill3dColor = r.fillColor;
   app_.userColors = r.userColors;
+  doc_.Apply3DSettings();
   for (int slot = kBoxFft3dLeft; slot <= kBoxFft3dMono; ++slot) {
     if (CBox* box = doc_.GetBox(slot)) box->SetValidFlags(0);
   }

@@ -217,3 +217,58 @@ TEST_F(ViewTest, ThePanelOpensOnceAndQuickStartRecordsWithItsPendingRecord) {
   EXPECT_EQ(doc.Wave().FrameCount(), 44100u);
   EXPECT_EQ(doc.Settings().realTimeMode, 1);
 }
+
+namespace {
+
+QPoint DeviceOf(CWavView* view, int x, int y) {
+  Point p = view->Mapping().LogicalToDevice({x, y});
+  return QPoint(p.x, p.y);
+}
+
+void Drag(QWidget* w, QPoint from, QPoint to) {
+  QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
+  for (int i = 1; i <= 5; ++i) QTest::mouseMove(w, from + (to - from) * i / 5);
+  QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+}  // namespace
+
+TEST_F(ViewTest, DraggingTheMarginMovesABoxAndDraggingAnEdgeSizesIt) {
+  Open(2);
+  CBox* left = doc.GetBox(kBoxWaveLeft);
+  const Rect before = left->GetRect();  // {0, -647, 1200, -247}
+  const QPoint grip = DeviceOf(view, 60, -400);  // in the label margin, outside the plot
+  Drag(view->viewport(), grip, grip + QPoint(30, 20));
+  const Rect moved = left->GetRect();
+  EXPECT_NEAR(moved.left - before.left, 30 * 254 / 96, 3);
+  EXPECT_NEAR(moved.bottom - before.bottom, -20 * 254 / 96, 3);
+  EXPECT_EQ(moved.Width(), before.Width());
+  EXPECT_TRUE(left->PlacedByUser());
+  EXPECT_TRUE(left->IsActive());
+  EXPECT_TRUE(doc.IsModified());
+
+  const QPoint edge = DeviceOf(view, moved.right, (moved.top + moved.bottom) / 2) - QPoint(2, 0);
+  Drag(view->viewport(), edge, edge + QPoint(40, 0));
+  EXPECT_NEAR(left->GetRect().Width() - moved.Width(), 40 * 254 / 96, 3);
+  EXPECT_EQ(left->GetRect().left, moved.left);
+}
+
+TEST_F(ViewTest, AClickSetsTheMarkAndABandZoomsIn) {
+  Open(2);
+  CBox* left = doc.GetBox(kBoxWaveLeft);
+  const Rect plot = left->PlotRect();
+  const int mid = (plot.top + plot.bottom) / 2;
+  CBox::SetMouseOperation(CBox::kMouseMark);
+  const QPoint at = DeviceOf(view, plot.left + plot.Width() / 3, mid);
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+  EXPECT_GE(left->MarkValue(), 0.0);
+  EXPECT_EQ(doc.GetActiveBox(), left);
+
+  CBox::SetMouseOperation(CBox::kMouseZoomBand);
+  const double span = left->X().ValueEnd() - left->X().ValueStart();
+  Drag(view->viewport(), DeviceOf(view, plot.left + plot.Width() / 4, mid + 50),
+       DeviceOf(view, plot.left + plot.Width() / 2, mid - 50));
+  EXPECT_LT(left->X().ValueEnd() - left->X().ValueStart(), span * 0.4);
+  CBox::SetMouseOperation(CBox::kMouseZoomBand);
+  MaybeShoot(frame, QStringLiteral("main_window_zoomed"));
+}
