@@ -142,3 +142,24 @@ TEST(CliRender, RefusesBoxesTheWaveCannotShowAndWrongOptions) {
   }
   EXPECT_TRUE(ReadAllBytes(png).empty());
 }
+
+TEST(CliDoc, MakesADocumentWithAnalysedSpectraThatRenderDraws) {
+  TempDir dir;
+  WriteWave(dir.Path("in.wav"), 2, 44100);
+  CliResult r = RunSonvueCli({"doc", dir.Path("in.wav"), dir.Path("out.wft"), "--boxes", "fft:M,fft3d:L",
+                              "--block", "2048", "--window"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = RunSonvueCli({"info", dir.Path("out.wft")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("boxes: wave:L,wave:R,fft:M,fft3d:L,info\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("block_size: 2048\n"), std::string::npos);
+  EXPECT_NE(r.out.find("window: on\n"), std::string::npos);
+
+  r = RunSonvueCli({"render", dir.Path("out.wft"), dir.Path("out.png")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(ReadAllBytes(dir.Path("out.png")).empty());
+  // Options that shape a new page do not apply to a document.
+  EXPECT_EQ(RunSonvueCli({"render", dir.Path("out.wft"), dir.Path("x.png"), "--block", "512"}).status, 2);
+  EXPECT_EQ(RunSonvueCli({"doc", dir.Path("in.wav"), dir.Path("x.wav")}).status, 2);
+  EXPECT_EQ(RunSonvueCli({"doc", dir.Path("missing.wav"), dir.Path("x.wft")}).status, 1);
+}

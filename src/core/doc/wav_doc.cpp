@@ -277,6 +277,9 @@ bool CWavDoc::ReadDocument(CArchive& ar) {
     box->Serialize(ar);
     if (ar.Failed()) return refuse();
   }
+  // Each box was first placed by the rule before its stored rectangle arrived; the page must
+  // not keep the growth of those passing places.
+  page_ = page;
   RecalcExtent();
   return true;
 }
