@@ -487,12 +487,12 @@ namespace {
 
 // The x of segment a-b at height y (a.y != b.y), rounded toward zero.
 int32_t XAtHeight(Point a, Point b, int32_t y) {
-  return static_cast<int32_t>(a.x + int64_t{b.x - a.x} * (y - a.y) / (b.y - a.y));
+  return static_cast<int32_t>(a.x + (int64_t{b.x} - a.x) * (int64_t{y} - a.y) / (int64_t{b.y} - a.y));
 }
 
 // The y of segment a-b at x (a.x != b.x), rounded toward zero.
 int32_t YAtX(Point a, Point b, int32_t x) {
-  return static_cast<int32_t>(a.y + int64_t{b.y - a.y} * (x - a.x) / (b.x - a.x));
+  return static_cast<int32_t>(a.y + (int64_t{b.y} - a.y) * (int64_t{x} - a.x) / (int64_t{b.x} - a.x));
 }
 
 void AppendDistinct(std::vector<Point>& out, Point p) {
