@@ -8,6 +8,6 @@ inline void MaybeShoot(QWidget& widget, const QString& name) {
   QString dir = qEnvironmentVariable("SONVUE_SHOTS");
   if (dir.isEmpty()) return;
   QDir().mkpath(dir);
-  widget.adjustSize();
+  if (!widget.isVisible()) widget.adjustSize();
   widget.grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
 }

@@ -387,6 +387,8 @@ void CWavView::SaveWaveRange() {
 }
 
 void CWavView::LoadWave() {
+  // The panel shows the wave that is about to go.
+  if (panel_ && panel_->IsWindowCreated()) panel_->Close();
   QString path = QFileDialog::getOpenFileName(this, QStringLiteral("ファイルを開く"), QString(),
                                               QString::fromUtf8(kWaveFilter));
   if (!path.isEmpty()) doc_.LoadWaveIntoDocument(ToUtf8(path));

@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QScrollBar>
+#include <QClipboard>
+#include <QMimeData>
+#include <QPrintPreviewWidget>
 #include <QApplication>
 #include <QFile>
 #include <QMdiArea>
@@ -13,6 +17,8 @@
 #include <QTimer>
 
 #include "core/doc/app_settings.h"
+#include "core/doc/archive.h"
+#include "core/doc/byte_stream.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/wave_box.h"
 #include "core/realtime/simulated_audio.h"
@@ -271,4 +277,55 @@ TEST_F(ViewTest, AClickSetsTheMarkAndABandZoomsIn) {
   EXPECT_LT(left->X().ValueEnd() - left->X().ValueStart(), span * 0.4);
   CBox::SetMouseOperation(CBox::kMouseZoomBand);
   MaybeShoot(frame, QStringLiteral("main_window_zoomed"));
+}
+
+TEST_F(ViewTest, CopyPutsThePageAsImageSvgAndDocumentOnTheClipboard) {
+  Open(2);
+  frame.RunCommand(cmd::kEditCopy);
+  const QMimeData* mime = QApplication::clipboard()->mimeData();
+  ASSERT_NE(mime, nullptr);
+  EXPECT_TRUE(mime->hasImage());
+  const QImage image = qvariant_cast<QImage>(mime->imageData());
+  EXPECT_EQ(image.width(), 1200 * view->logicalDpiX() / 254);
+  EXPECT_TRUE(mime->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+  const QByteArray bytes = mime->data(QStringLiteral("application/x-sonvue-document"));
+  ASSERT_GT(bytes.size(), 12);
+  MemoryStream stream(bytes.constData(), static_cast<size_t>(bytes.size()));
+  CArchive ar(stream, CArchive::Mode::Load);
+  CWavDoc pasted;
+  ASSERT_TRUE(pasted.Serialize(ar));
+  EXPECT_EQ(pasted.Wave().FrameCount(), doc.Wave().FrameCount());
+  EXPECT_EQ(pasted.BoxPresence(), doc.BoxPresence());
+}
+
+TEST_F(ViewTest, ScreenshotsOfAllBoxKindsThePopUpsAndThePrintPreview) {
+  Open(2);
+  for (int type : {kBoxFftLeft, kBoxFftRight, kBoxFftMono, kBoxFft3dLeft, kBoxFft3dRight, kBoxFft3dMono}) {
+    doc.SetBox(type);
+  }
+  doc.RunSteppingAnalysis();
+  view->OnDocumentUpdate(0);
+  view->SelectBox(kBoxFftMono);
+  EXPECT_EQ(doc.BoxPresence()[kBoxFft3dMono], true);
+  const QImage page = view->BackBuffer();
+  EXPECT_FALSE(page.isNull());
+  frame.resize(1300, 1000);
+  QApplication::processEvents();
+  MaybeShoot(frame, QStringLiteral("main_window_all_boxes"));
+  view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum() / 2);
+  QApplication::processEvents();
+  MaybeShoot(frame, QStringLiteral("main_window_spectra"));
+  view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+  QApplication::processEvents();
+  MaybeShoot(frame, QStringLiteral("main_window_waterfalls"));
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setFullPage(true);
+  printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+  printer.setPageSize(view->PrintPageSize());
+  QPrintPreviewWidget preview(&printer);
+  QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) { view->PrintOn(*p); });
+  preview.resize(700, 900);
+  preview.updatePreview();
+  MaybeShoot(preview, QStringLiteral("print_preview"));
+  EXPECT_EQ(preview.pageCount(), 1);
 }
