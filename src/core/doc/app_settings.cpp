@@ -102,15 +102,8 @@ void LoadSettings(const SettingsStore& store, AppSettings& s, int screenWidth, i
   ReadInt32(store, "prn_u_mrgn", s.topMargin);
   ReadInt32(store, "prn_d_mrgn", s.bottomMargin);
 
-  // The whole record is zeroed first: only the stored fields carry values.
-  LogFont f{};
-  f.height = -34;
-  f.weight = 400;
-  f.charSet = 128;
-  f.outPrecision = 3;
-  f.clipPrecision = 2;
-  f.quality = 1;
-  f.pitchAndFamily = 50;
+  // Only the stored fields carry values (the record's others stay 0), each with its default.
+  LogFont f = DefaultLogFont();
   ReadInt32(store, "font_Height", f.height);
   ReadInt32(store, "font_Weight", f.weight);
   ReadByte(store, "font_CharSet", f.charSet);
