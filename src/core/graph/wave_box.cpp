@@ -545,7 +545,8 @@ uint32_t CWaveBox::DrawNewSamples(DeviceContext& dc, uint32_t fromFrame, uint32_
     wave_->GetMinMax(static_cast<uint32_t>(a), static_cast<uint32_t>(b), nearer, farther, 0.0, channel_);
     const int y0 = y_.ValueToPixel(nearer);
     const int y1 = y_.ValueToPixel(farther);
-    if (y0 == y1) {
+    // Ends that land on one device pixel make a line of no length: plot the pixel instead.
+    if (y0 == y1 || dc.LPtoDP(Point{x, y0}).y == dc.LPtoDP(Point{x, y1}).y) {
       PlotPoint(dc, {x, y0}, plotRect_);
     } else {
       MoveTo(dc, {x, y0}, plotRect_);

@@ -406,9 +406,8 @@ TEST(SettingPanelRecording, NewSamplesAreDrawnIntoTheOverviewWhileRecording) {
   const CWaveBox* box = panel.MiniBox();
   const int xEnd = panel.OverviewMapping().LogicalToDevice({box->X().ValueToPixel(box->FrameToTime(900)), 0}).x;
   const auto [columns, rightmost] = areaColumns();
-  // The box draws nothing in a column whose two ends fall into one device pixel (a line of
-  // no length), so only most columns show.
-  EXPECT_GE(columns, xEnd / 2);
+  // Every column shows, also those whose two ends fall into one device pixel.
+  EXPECT_GE(columns, xEnd - panel.OverviewMapping().LogicalToDevice({box->PlotRect().left, 0}).x - 2);
   EXPECT_LE(rightmost, xEnd + 1);
   EXPECT_GE(rightmost, xEnd - 3);
   MaybeShoot(panel, QStringLiteral("setting_panel_recording"));
