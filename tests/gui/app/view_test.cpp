@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMenu>
+#include <tuple>
 #include <QScrollBar>
 #include <QClipboard>
 #include <QMimeData>
@@ -318,6 +320,29 @@ TEST_F(ViewTest, ScreenshotsOfAllBoxKindsThePopUpsAndThePrintPreview) {
   view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
   QApplication::processEvents();
   MaybeShoot(frame, QStringLiteral("main_window_waterfalls"));
+  // The pop-up of each box group, with its items.
+  for (auto [slot, name, items] : {std::tuple{kBoxFftMono, "popup_fft", 6}, std::tuple{kBoxFft3dMono, "popup_3d", 7}}) {
+    const Rect& r = doc.GetBox(slot)->GetRect();
+    view->verticalScrollBar()->setValue(0);
+    const Point at = view->Mapping().LogicalToDevice({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    view->verticalScrollBar()->setValue(std::max(0, at.y - 200));
+    QApplication::processEvents();
+    const Point in = view->Mapping().LogicalToDevice({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    int count = 0;
+    QTimer::singleShot(300, [&, name = name] {
+      if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        count = static_cast<int>(popup->actions().size());
+        MaybeShoot(*popup, QString::fromLatin1(name));
+        popup->close();
+      }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(in.x, in.y), view->viewport()->mapToGlobal(QPoint(in.x, in.y)));
+    QApplication::sendEvent(view->viewport(), &event);
+    QTest::qWait(400);
+    EXPECT_EQ(count, items) << name;
+    EXPECT_EQ(doc.GetActiveBox(), doc.GetBox(slot));
+  }
+
   QPrinter printer(QPrinter::HighResolution);
   printer.setFullPage(true);
   printer.setPageMargins(QMarginsF(0, 0, 0, 0));
