@@ -284,101 +284,79 @@ int CFFTBox::LimitYRange(double& start, double& end) {
   return 1;
 }
 
-int CFFTBox::ShiftX(int forward) {
-  double start = x_.ValueStart(), end = x_.ValueEnd();
-  if (logFrequency_) x_.GetDbRange(start, end);
+void CFFTBox::AxisRange(bool xAxis, double& start, double& end) const {
+  const CCordConv& axis = xAxis ? x_ : y_;
+  start = axis.ValueStart();
+  end = axis.ValueEnd();
+  if (xAxis ? logFrequency_ : levelMode_) axis.GetDbRange(start, end);
+}
+
+void CFFTBox::ApplyAxisRange(bool xAxis, double start, double end) {
+  CCordConv& axis = xAxis ? x_ : y_;
+  if (xAxis ? logFrequency_ : levelMode_) {
+    axis.SetDbRange(start, end);
+    axis.CalcTickStep(0, 0);
+  } else if (xAxis) {
+    SetXRange(start, end);
+  } else {
+    SetYRange(start, end);
+  }
+  validFlags_ = 0;
+}
+
+int CFFTBox::ShiftAxis(bool xAxis, bool forward, double fraction) {
+  double start = 0, end = 0;
+  AxisRange(xAxis, start, end);
   double lowest = 0, highest = 0, unused = 0;
-  XLimits(lowest, highest, unused);
+  xAxis ? XLimits(lowest, highest, unused) : YLimits(lowest, highest, unused);
   const double span = end - start;
   double a = 0, b = 0;
   if (forward) {
-    b = std::min(end + span / 4, highest);
+    b = std::min(end + span * fraction, highest);
     a = b - span;
   } else {
-    a = std::max(start - span / 4, lowest);
+    a = std::max(start - span * fraction, lowest);
     b = a + span;
   }
   if (a == start && b == end) return 0;
-  if (logFrequency_) {
-    x_.SetDbRange(a, b);
-    x_.CalcTickStep(0, 0);
-  } else {
-    SetXRange(a, b);
-  }
-  validFlags_ = 0;
+  ApplyAxisRange(xAxis, a, b);
   return 1;
 }
 
-int CFFTBox::ShiftY(int up) {
-  double start = y_.ValueStart(), end = y_.ValueEnd();
-  if (levelMode_) y_.GetDbRange(start, end);
-  double lowest = 0, highest = 0, unused = 0;
-  YLimits(lowest, highest, unused);
-  const double span = end - start;
-  double a = 0, b = 0;
-  if (up) {
-    b = std::min(end + span / 8, highest);
-    a = b - span;
-  } else {
-    a = std::max(start - span / 8, lowest);
-    b = a + span;
-  }
-  if (a == start && b == end) return 0;
-  if (levelMode_) {
-    y_.SetDbRange(a, b);
-    y_.CalcTickStep(0, 0);
-  } else {
-    SetYRange(a, b);
-  }
-  validFlags_ = 0;
-  return 1;
-}
-
-int CFFTBox::ZoomX(int in) {
-  double start = x_.ValueStart(), end = x_.ValueEnd();
-  if (logFrequency_) x_.GetDbRange(start, end);
-  double centre = start;
-  if (markValue_ >= 0) centre = logFrequency_ ? x_.ToDb(markValue_, x_.Floor()) : markValue_;
+int CFFTBox::ZoomAxis(bool xAxis, bool in, double centre) {
+  double start = 0, end = 0;
+  AxisRange(xAxis, start, end);
   const double factor = in ? kZoomIn : kZoomOut;
   double a = centre - (centre - start) * factor;
   double b = centre + (end - centre) * factor;
   double lowest = 0, highest = 0, span = 0;
-  XLimits(lowest, highest, span);
+  xAxis ? XLimits(lowest, highest, span) : YLimits(lowest, highest, span);
   LimitRangeTo(a, b, lowest, highest, span);
   const double ratio = (b - a) / (end - start);
   if (ratio > kIgnoredZoomBelow && ratio < kIgnoredZoomAbove) return 0;
-  if (logFrequency_) {
-    x_.SetDbRange(a, b);
-    x_.CalcTickStep(0, 0);
-  } else {
-    SetXRange(a, b);
-  }
-  validFlags_ = 0;
+  ApplyAxisRange(xAxis, a, b);
   return 1;
+}
+
+// A shift moves the frequency range by a quarter of its span, the level range by an eighth.
+int CFFTBox::ShiftX(int forward) { return ShiftAxis(true, forward != 0, 0.25); }
+int CFFTBox::ShiftY(int up) { return ShiftAxis(false, up != 0, 0.125); }
+
+int CFFTBox::ZoomX(int in) {
+  double start = 0, end = 0;
+  AxisRange(true, start, end);
+  double centre = start;
+  if (markValue_ >= 0) centre = logFrequency_ ? x_.ToDb(markValue_, x_.Floor()) : markValue_;
+  return ZoomAxis(true, in != 0, centre);
 }
 
 int CFFTBox::ZoomY(int in) {
   if (!wave_ || !settings_) return 0;
-  double start = y_.ValueStart(), end = y_.ValueEnd();
-  if (levelMode_) y_.GetDbRange(start, end);
+  double start = 0, end = 0;
+  AxisRange(false, start, end);
   double centre = markValue_ >= 0 ? GetLevelAtMark(0) : 0.0;
   centre = std::clamp(centre, std::min(start, end), std::max(start, end));
-  const double factor = in ? kZoomIn : kZoomOut;
-  double a = centre - (centre - start) * factor;
-  double b = centre + (end - centre) * factor;
-  double lowest = 0, highest = 0, span = 0;
-  YLimits(lowest, highest, span);
-  LimitRangeTo(a, b, lowest, highest, span);
-  const double ratio = (b - a) / (end - start);
-  if (ratio > kIgnoredZoomBelow && ratio < kIgnoredZoomAbove) return 0;
-  if (levelMode_) {
-    y_.SetDbRange(a, b);
-    y_.CalcTickStep(0, 0);
-  } else {
-    SetYRange(a, b);
-  }
-  validFlags_ = 0;
-  return 1;
+  return ZoomAxis(false, in != 0, centre);
 }
 
 bool CFFTBox::AutoScale() {

@@ -113,6 +113,12 @@ class CFFTBox : public CBox {
   void DrawTitle(DeviceContext& dc, const std::string& prefix);
   // The limits of the axes in axis units: lowest, highest and smallest span.
   void XLimits(double& lowest, double& highest, double& smallestSpan) const;
+  // The range of an axis in its axis units (decibels on a logarithmic or decibel axis), and
+  // setting it back; shifts and zooms of both axes work on them alike.
+  void AxisRange(bool xAxis, double& start, double& end) const;
+  void ApplyAxisRange(bool xAxis, double start, double end);
+  int ShiftAxis(bool xAxis, bool forward, double fraction);
+  int ZoomAxis(bool xAxis, bool in, double centre);
   void YLimits(double& lowest, double& highest, double& smallestSpan) const;
   std::string LevelText();
 
