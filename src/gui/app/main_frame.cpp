@@ -15,6 +15,8 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -23,6 +25,7 @@
 #include "gui/app/about_dlg.h"
 #include "gui/app/command_ids.h"
 #include "gui/app/command_table.h"
+#include "gui/app/shared_printer.h"
 
 namespace {
 
@@ -212,6 +215,7 @@ bool CMainFrame::HandlesOwnCommand(int id) const {
   switch (id) {
     case cmd::kFileNew:
     case cmd::kFileOpen:
+    case cmd::kFilePrintSetup:
     case cmd::kWindowArrange:
     case cmd::kWindowCascade:
     case cmd::kWindowTile:
@@ -269,6 +273,13 @@ void CMainFrame::OnOwnCommand(int id) {
       if (new_) new_();
       break;
     case cmd::kFileOpen: OnFileOpen(); break;
+    case cmd::kFilePrintSetup: {
+      QPrintDialog dlg(&SharedPrinter(), this);
+      dlg.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+      dlg.setOptions(QAbstractPrintDialog::PrintToFile);
+      dlg.exec();
+      break;
+    }
     case cmd::kWindowArrange: mdi_->tileSubWindows(); break;
     case cmd::kWindowCascade: mdi_->cascadeSubWindows(); break;
     case cmd::kWindowTile: mdi_->tileSubWindows(); break;

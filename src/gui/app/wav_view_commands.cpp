@@ -21,6 +21,7 @@
 #include "gui/app/command_ids.h"
 #include "gui/app/document_windows.h"
 #include "gui/app/font_dlg.h"
+#include "gui/app/shared_printer.h"
 #include "gui/app/wav_view.h"
 #include "gui/graph/settings_3d_dlg.h"
 #include "gui/realtime/setting_panel.h"
@@ -340,7 +341,7 @@ void CWavView::PrintOn(QPrinter& printer) {
 }
 
 void CWavView::PrintPage(bool preview) {
-  QPrinter printer(QPrinter::HighResolution);
+  QPrinter& printer = SharedPrinter();
   printer.setFullPage(true);
   printer.setPageMargins(QMarginsF(0, 0, 0, 0));
   printer.setPageSize(PrintPageSize());
