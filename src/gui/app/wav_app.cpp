@@ -129,8 +129,7 @@ bool CWavApp::OpenDocumentFile(const QString& path) {
       return true;
     }
   }
-  auto doc = std::make_unique<CWavDoc>(&settings_, device_.get());
-  doc->SetDefaultsChangedHandler([this] { SaveSettingsNow(); });
+  std::unique_ptr<CWavDoc> doc = MakeDocument();
   if (!doc->OnOpenDocument(ToUtf8(absolute))) return false;
   CWavDoc& ref = *doc;
   docs_.push_back(std::move(doc));
@@ -138,9 +137,15 @@ bool CWavApp::OpenDocumentFile(const QString& path) {
   return true;
 }
 
-CWavDoc* CWavApp::NewDocument() {
+std::unique_ptr<CWavDoc> CWavApp::MakeDocument() {
+  // Every document shares the sound device and the defaults, and saves them when it changes them.
   auto doc = std::make_unique<CWavDoc>(&settings_, device_.get());
   doc->SetDefaultsChangedHandler([this] { SaveSettingsNow(); });
+  return doc;
+}
+
+CWavDoc* CWavApp::NewDocument() {
+  std::unique_ptr<CWavDoc> doc = MakeDocument();
   doc->SetTitle("Sonspec" + std::to_string(++untitled_));
   doc->OnNewDocument();
   CWavDoc& ref = *doc;

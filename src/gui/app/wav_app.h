@@ -54,6 +54,7 @@ class CWavApp : public QApplication, public DocumentWindows {
   bool SaveModified(CWavDoc& doc);
 
  private:
+  std::unique_ptr<CWavDoc> MakeDocument();
   CChildFrame* AddWindow(CWavDoc& doc);
   std::vector<CChildFrame*> WindowsOf(const CWavDoc& doc) const;
   void RetitleWindows(const CWavDoc& doc);

@@ -94,10 +94,10 @@ void CWavView::InvalidateAll() {
 
 void CWavView::InvalidateLogical(const Rect& r) {
   const DeviceMapping m = Mapping();
-  Point a = m.LogicalToDevice({r.left, r.top});
-  Point b = m.LogicalToDevice({r.right, r.bottom});
-  QRect device = QRect(QPoint(std::min(a.x, b.x), std::min(a.y, b.y)), QPoint(std::max(a.x, b.x), std::max(a.y, b.y)))
-                     .adjusted(-1, -1, 2, 2);
+  const Point a = m.LogicalToDevice({r.left, r.top});
+  const Point b = m.LogicalToDevice({r.right, r.bottom});
+  const Rect d = NormalizeRect({a.x, a.y, b.x, b.y});
+  const QRect device = QRect(QPoint(d.left, d.top), QPoint(d.right, d.bottom)).adjusted(-1, -1, 2, 2);
   dirty_ += device;
   viewport()->update(device);
 }
@@ -127,10 +127,9 @@ void CWavView::PaintDirty() {
   p.fillRect(area, Qt::white);
   const DeviceMapping m = Mapping();
   QtDeviceContext dc(p, QtDeviceContext::Surface::kScreen, m);
-  Point a = m.DeviceToLogical({area.left(), area.top()});
-  Point b = m.DeviceToLogical({area.right() + 1, area.bottom() + 1});
-  Rect clip{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
-  DrawBoxPage(dc, doc_, clip);
+  const Point a = m.DeviceToLogical({area.left(), area.top()});
+  const Point b = m.DeviceToLogical({area.right() + 1, area.bottom() + 1});
+  DrawBoxPage(dc, doc_, NormalizeRect({a.x, a.y, b.x, b.y}));
   dc.Flush();
 }
 
@@ -369,8 +368,7 @@ void CWavView::mouseReleaseEvent(QMouseEvent* event) {
       Rect r;
       if (box->TakeInvalidRect(r)) {
         repaint = true;
-        area = area.IsEmpty() ? r : Rect{std::min(area.left, r.left), std::min(area.top, r.top),
-                                         std::max(area.right, r.right), std::max(area.bottom, r.bottom)};
+        area = UnionRect(area, r);
       }
       if ((code & ~CBox::kMarkChanged) != 0) break;
     }
@@ -393,9 +391,7 @@ void CWavView::contextMenuEvent(QContextMenuEvent* event) {
   for (int slot = 0; slot < CWavDoc::kSlotCount; ++slot) {
     CBox* box = doc_.GetBox(slot);
     if (!box) continue;
-    const Rect& r = box->GetRect();
-    Rect n{std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right), std::max(r.top, r.bottom)};
-    if (n.Contains(logical)) {
+    if (NormalizeRect(box->GetRect()).Contains(logical)) {
       found = slot;
       break;
     }
