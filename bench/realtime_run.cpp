@@ -17,7 +17,7 @@
 #include "core/graph/box.h"
 #include "core/realtime/simulated_audio.h"
 #include "core/realtime/wave_wnd.h"
-#include "core/doc/page_drawing.h"
+#include "core/graph/page_drawing.h"
 #include "render/page_render.h"
 #include "render/qt_device_context.h"
 

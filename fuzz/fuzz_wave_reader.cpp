@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/doc/byte_stream.h"
+#include "core/io/byte_stream.h"
 #include "core/platform/prompt.h"
 #include "core/wave/wave.h"
 

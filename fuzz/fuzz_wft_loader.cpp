@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/doc/archive.h"
-#include "core/doc/byte_stream.h"
-#include "core/doc/page_drawing.h"
+#include "core/io/archive.h"
+#include "core/io/byte_stream.h"
+#include "core/graph/page_drawing.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/recording_dc.h"
 #include "core/platform/prompt.h"

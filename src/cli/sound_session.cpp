@@ -8,7 +8,7 @@
 #include <csignal>
 
 #include "core/wave/wave.h"
-#include "gui/audio/qt_audio_backend.h"
+#include "audio/qt_audio_backend.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "cli/commands.h"
 #include "core/doc/wav_doc.h"
 #include "core/doc/document_base.h"
-#include "core/doc/safe_file.h"
+#include "core/io/safe_file.h"
 #include "core/graph/fft_box.h"
 #include "core/textio/spectrum_box_source.h"
 #include "core/textio/spectrum_text.h"

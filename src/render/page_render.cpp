@@ -7,7 +7,7 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
-#include "core/doc/page_drawing.h"
+#include "core/graph/page_drawing.h"
 #include "render/qt_device_context.h"
 
 namespace {

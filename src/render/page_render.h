@@ -14,7 +14,7 @@ class QPainter;
 // per inch for PDF, and one SVG unit per 0.1 mm.
 inline constexpr int kDefaultImageDpi = 96;
 inline constexpr int kDefaultPdfDpi = 600;
-inline constexpr int kDefaultSvgDpi = 254;
+inline constexpr int kDefaultSvgDpi = kLogicalUnitsPerInch;
 
 // The page on a white Format_RGB32 image of page size x dpi / 254 pixels. A null image when
 // the page is empty or the image would be too large.

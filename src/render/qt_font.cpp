@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int32_t kDefaultCharacterHeight = 35;  // 3.5 mm
-
 bool HasFamily(const QString& family) {
   static const QStringList families = QFontDatabase::families();
   return families.contains(family, Qt::CaseInsensitive);

@@ -18,7 +18,6 @@ constexpr uint32_t kMaximumLagMs = 800;      // more lag than this is skipped, n
 constexpr uint32_t kEarlyFrames = 3000;      // see StepRun
 constexpr uint32_t kBackOffFrames = 30;
 constexpr int kMaxBlocksPerStep = 2;
-constexpr uint32_t kPumpIntervalFrames = 8192;
 
 }  // namespace
 

@@ -6,9 +6,9 @@
 #include <cstring>
 
 #include "core/doc/app_settings.h"
-#include "core/doc/archive.h"
-#include "core/doc/byte_stream.h"
-#include "core/doc/safe_file.h"
+#include "core/io/archive.h"
+#include "core/io/byte_stream.h"
+#include "core/io/safe_file.h"
 #include "core/graph/box_factory.h"
 #include "core/graph/fft3d_box.h"
 #include "core/graph/wave_box.h"
@@ -66,16 +66,6 @@ bool IsWavePath(const std::string& path) {
   if (ext.size() != 3) return false;
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext == "wav";
-}
-
-int32_t MulDiv(int32_t a, int32_t b, int32_t c) {
-  if (c == 0) return -1;
-  int64_t product = int64_t{a} * b;
-  bool negative = (product < 0) != (c < 0);
-  int64_t pa = product < 0 ? -product : product;
-  int64_t pc = c < 0 ? -int64_t{c} : c;
-  int64_t q = (pa + pc / 2) / pc;
-  return static_cast<int32_t>(negative ? -q : q);
 }
 
 CWavDoc::CWavDoc(AppSettings* app, WaveDevice* device) : app_(app) {

@@ -21,7 +21,7 @@
 
 #include "core/doc/box_layout.h"
 #include "core/doc/document_base.h"
-#include "core/doc/page_drawing.h"
+#include "core/graph/page_drawing.h"
 #include "core/doc/page_layout.h"
 #include "core/graph/box.h"
 #include "core/graph/fft3d_settings.h"
@@ -184,7 +184,3 @@ class CWavDoc : public CDocumentBase, public BoxPage {
 // Whether a path names a WAVE file: the extension after the first full stop of its file name
 // is "wav" without regard to case.
 bool IsWavePath(const std::string& path);
-
-// The platform's multiply-divide: a * b / c rounded to the nearest integer (halves away
-// from zero); used to convert font heights between 0.1 mm and screen pixels.
-int32_t MulDiv(int32_t a, int32_t b, int32_t c);

@@ -6,8 +6,8 @@
 #include <limits>
 #include <new>
 
-#include "core/doc/archive.h"
-#include "core/realtime/analysis_settings.h"
+#include "core/dsp/fft_flags.h"
+#include "core/io/archive.h"
 #include "core/wave/wave.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <new>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/graph/label_memory.h"
 #include "core/realtime/analysis_settings.h"
 #include "core/wave/wave.h"

@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/graph/device_context.h"
 
 namespace {

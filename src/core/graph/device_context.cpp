@@ -49,8 +49,8 @@ DeviceMapping DeviceMapping::ForPage(int32_t pageWidth, int32_t pageHeight, int3
   DeviceMapping m;
   m.windowExtX = pageWidth > 0 ? pageWidth : 1;
   m.windowExtY = -(pageHeight > 0 ? pageHeight : 1);
-  m.viewportExtX = static_cast<int32_t>(int64_t{m.windowExtX} * dpiX / 254);
-  m.viewportExtY = static_cast<int32_t>(int64_t{-m.windowExtY} * dpiY / 254);
+  m.viewportExtX = static_cast<int32_t>(int64_t{m.windowExtX} * dpiX / kLogicalUnitsPerInch);
+  m.viewportExtY = static_cast<int32_t>(int64_t{-m.windowExtY} * dpiY / kLogicalUnitsPerInch);
   if (m.viewportExtX == 0) m.viewportExtX = 1;
   if (m.viewportExtY == 0) m.viewportExtY = 1;
   m.viewportOrgX = originX;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <new>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/graph/label_memory.h"
 #include "core/realtime/analysis_settings.h"
 

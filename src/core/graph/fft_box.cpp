@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/dsp/decibel.h"
 #include "core/realtime/analysis_settings.h"
 #include "core/wave/wave.h"

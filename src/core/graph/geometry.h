@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <cstdint>
 
+// Logical units (0.1 mm) in one inch: device pixels = logical units x dpi / this.
+inline constexpr int32_t kLogicalUnitsPerInch = 254;
+
 struct Point {
   int32_t x = 0;
   int32_t y = 0;

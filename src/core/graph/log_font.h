@@ -41,6 +41,13 @@ struct DocumentFont {
   uint32_t textColor = 0;
 };
 
+// The character height of a new document's font: 3.4 mm.
+inline constexpr int32_t kDefaultCharacterHeight = 34;
+
+// The platform's multiply-divide: a * b / c rounded to the nearest integer (halves away
+// from zero); used to convert font heights between 0.1 mm and screen pixels.
+int32_t MulDiv(int32_t a, int32_t b, int32_t c);
+
 // The default of a new document: -34 (3.4 mm), weight 400, Shift-JIS character set,
 // face "ＭＳ Ｐゴシック" (drawn with the system's Japanese sans-serif font).
 LogFont DefaultLogFont();

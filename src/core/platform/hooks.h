@@ -2,6 +2,7 @@
 // Services of the user interface that long work in the core needs: dispatching waiting
 // events (so progress bars move and cancel buttons work) and the wait cursor. The desktop
 // program installs real ones; elsewhere they do nothing.
+#include <cstdint>
 #include <functional>
 
 struct PlatformHooks {
@@ -12,7 +13,11 @@ struct PlatformHooks {
 
 void SetPlatformHooks(PlatformHooks hooks);
 
-// Dispatches every waiting message of the thread; long loops call it every 8192 frames.
+// Long loops over samples pump waiting events (and report progress) this often.
+inline constexpr uint32_t kPumpIntervalFrames = 8192;
+
+// Dispatches every waiting message of the thread; long loops call it every
+// kPumpIntervalFrames frames.
 void PumpMessages();
 
 // Shows the wait cursor while it lives.

@@ -11,19 +11,9 @@
 #include <cstdint>
 #include <string>
 
-#include "core/graph/log_font.h"
+#include "core/dsp/fft_flags.h"
 
-// Bits of the FFT flag word (offset 20), shared with the FFT engine and stored documents.
-enum FftFlags : uint16_t {
-  kFftFastMagnitude = 0x01,
-  kFftRestart = 0x02,      // added by the caller only, never stored
-  kFftSingle = 0x04,       // averaging "なし"
-  kFftWindow = 0x08,       // "ｳｨﾝﾄﾞｳ": Hann window
-  kFftCumulative = 0x10,   // averaging "全体"
-  kFftMeanRemoval = 0x20,  // "簡易ﾌｨﾙﾀｰ"
-  kFftPeakHold = 0x40,     // averaging "ﾋﾟｰｸﾎｰﾙﾄﾞ"
-  kFftDecayingPeakHold = 0x80,
-};
+struct DocumentFont;
 
 // The run phase kept by the document beside the record.
 enum RunPhase : int32_t {

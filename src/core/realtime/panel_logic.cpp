@@ -4,9 +4,6 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/graph/box.h"
-#include "core/graph/wave_box.h"
-#include "core/wave/wave.h"
 
 namespace {
 
@@ -110,11 +107,6 @@ PanelEnabling EnablingFor(const PanelState& st) {
   return e;
 }
 
-double FrameValueAt(const CWaveBox& box, int logicalX) {
-  const uint32_t rate = box.Wave() ? box.Wave()->Rate() : 0;
-  return box.X().PixelToValue(logicalX) * rate * 0.001;
-}
-
 uint32_t BandStartAt(double frameValue, uint32_t blockFrames, uint32_t frameCount) {
   int64_t start = frameValue < 0 || !std::isfinite(frameValue)
                       ? 0
@@ -184,13 +176,4 @@ PanelTexts FftAreaTexts(int realTimeChoice, uint32_t bandStart, uint32_t bandEnd
   std::snprintf(text, sizeof text, "%u ～ %u", bandStart, bandEnd);
   t.line3 = text;
   return t;
-}
-
-ScrollSteps ScrollStepsFor(const ScrollInfo& info) {
-  ScrollSteps s;
-  s.minimum = info.minimum;
-  s.page = std::max(info.page, 1);
-  s.maximumPosition = std::max(info.minimum, static_cast<int32_t>(int64_t{info.maximum} - info.page));
-  s.line = std::max(s.page / 10, 1);
-  return s;
 }

@@ -4,17 +4,14 @@
 // it shows and the three lines of text beneath the overview.
 //
 // Frames are frame numbers of the bound wave; x and y are logical coordinates of the mini
-// overview (0.1 mm, y upward) as its graph box uses them.
+// overview (0.1 mm, y upward) as its graph box uses them. What needs the overview's box
+// itself (the frame under x, its colours and scroll steps) is in graph/overview_logic.h.
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "core/graph/color_set.h"
-#include "core/graph/geometry.h"
 #include "core/realtime/analysis_settings.h"
-
-class CWaveBox;
 
 // --- the lists ---
 inline constexpr std::array<uint32_t, 9> kPanelBlockSizes = {256,  512,   1024,  2048, 4096,
@@ -93,9 +90,6 @@ inline constexpr uint32_t kMinPanelRecordingFrames = 300;
 PanelEnabling EnablingFor(const PanelState& state);
 
 // --- the FFT band on the mini overview ---
-// The frame under logical x as a real number (negative left of the wave's start), from the
-// box's time axis and the wave's rate.
-double FrameValueAt(const CWaveBox& box, int logicalX);
 // A press: the band starts at the frame under the pointer (left of 0 counts as 0, the
 // fraction dropped), moved back so that a whole block still fits before the last frame.
 uint32_t BandStartAt(double frameValue, uint32_t blockFrames, uint32_t frameCount);
@@ -124,23 +118,3 @@ PanelTexts TriggerLevelTexts(bool triggerOn, int32_t channel, double levelPercen
 // the band's; the playback time is the band's.
 PanelTexts FftAreaTexts(int realTimeChoice, uint32_t bandStart, uint32_t bandEnd,
                         const AnalysisSettings& s, bool recordingNeedsNewBuffer);
-
-// --- the mini overview's colours, in colour set order ---
-inline constexpr ColorSet kOverviewColorsFftArea = {0x808080, 0x808080, 0x800000, 0x404040,
-                                                    0xC0C0C0, 0xFFFF00, 0xFFFF00};
-inline constexpr ColorSet kOverviewColorsTriggerLevel = {0x808080, 0x808080, 0x800000, 0x800000,
-                                                         0xC0C0C0, 0xFFFF00, 0x800000};
-// XOR colours: the band's fill, the cross-hair and the run position line.
-inline constexpr uint32_t kBandXorColor = 0x808080;
-inline constexpr uint32_t kCrossHairXorColor = 0x7F7F7F;
-inline constexpr uint32_t kCursorLineXorColor = 0x808080;
-
-// --- the scroll bar under the overview ---
-struct ScrollSteps {
-  int32_t minimum = 0;
-  int32_t maximumPosition = 0;  // maximum - page, never below minimum
-  int32_t page = 1;
-  int32_t line = 1;  // a tenth of the page, at least 1
-};
-struct ScrollInfo;
-ScrollSteps ScrollStepsFor(const ScrollInfo& info);

@@ -3,8 +3,8 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "core/doc/safe_file.h"
-#include "core/textio/cp932.h"
+#include "core/io/safe_file.h"
+#include "core/io/cp932.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <limits>
 #include <utility>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/wave/wave_device.h"
 
 namespace {

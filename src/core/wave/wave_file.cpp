@@ -7,8 +7,8 @@
 #include <array>
 #include <cstring>
 
-#include "core/doc/byte_stream.h"
-#include "core/doc/safe_file.h"
+#include "core/io/byte_stream.h"
+#include "core/io/safe_file.h"
 #include "core/platform/prompt.h"
 #include "core/wave/wave.h"
 

@@ -19,7 +19,7 @@
 #include "gui/app/single_instance.h"
 #include "gui/app/splash_screen.h"
 #include "gui/app/wav_view.h"
-#include "gui/audio/qt_audio_backend.h"
+#include "audio/qt_audio_backend.h"
 #include "gui/platform/qt_platform.h"
 #include "render/qt_convert.h"
 

@@ -11,7 +11,7 @@
 
 #include "core/doc/app_settings.h"
 #include "core/doc/box_layout.h"
-#include "core/doc/page_drawing.h"
+#include "core/graph/page_drawing.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/box.h"
 #include "core/graph/fft3d_box.h"
@@ -78,8 +78,8 @@ DeviceMapping CWavView::Mapping() const {
 
 void CWavView::RecalcScrollRange() {
   const Size page = doc_.GetDocSize();
-  const int w = page.cx * logicalDpiX() / 254;
-  const int h = page.cy * logicalDpiY() / 254;
+  const int w = page.cx * logicalDpiX() / kLogicalUnitsPerInch;
+  const int h = page.cy * logicalDpiY() / kLogicalUnitsPerInch;
   const QSize v = viewport()->size();
   horizontalScrollBar()->setRange(0, std::max(0, w - v.width()));
   horizontalScrollBar()->setPageStep(std::max(1, v.width()));

@@ -12,15 +12,15 @@
 #include <cmath>
 
 #include "core/doc/app_settings.h"
-#include "core/doc/archive.h"
-#include "core/doc/byte_stream.h"
+#include "core/io/archive.h"
+#include "core/io/byte_stream.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/box.h"
 #include "core/graph/fft3d_box.h"
 #include "core/graph/wave_box.h"
 #include "gui/app/command_ids.h"
 #include "gui/app/document_windows.h"
-#include "gui/app/font_dlg.h"
+#include "gui/graph/font_dlg.h"
 #include "gui/app/shared_printer.h"
 #include "gui/app/wav_view.h"
 #include "gui/graph/settings_3d_dlg.h"

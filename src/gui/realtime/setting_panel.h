@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "core/graph/device_context.h"
+#include "core/graph/overview_logic.h"
 #include "core/realtime/analysis_settings.h"
 #include "core/realtime/panel_logic.h"
 

@@ -1,6 +1,6 @@
 #include "core/doc/app_settings.h"
 #include "core/doc/document_base.h"
-#include "core/doc/page_drawing.h"
+#include "core/graph/page_drawing.h"
 #include "core/doc/wav_doc.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "core/doc/app_settings.h"
-#include "core/doc/archive.h"
-#include "core/doc/byte_stream.h"
+#include "core/io/archive.h"
+#include "core/io/byte_stream.h"
 #include "core/graph/wave_box.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/realtime/analysis_settings.h"
 #include "core/wave/wave.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/graph/label_memory.h"
 #include "graph_test_support.h"
 

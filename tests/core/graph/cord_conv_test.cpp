@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/graph/recording_dc.h"
 
 namespace {

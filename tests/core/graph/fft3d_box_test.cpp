@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "graph_test_support.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <map>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "core/dsp/decibel.h"
 #include "graph_test_support.h"
 

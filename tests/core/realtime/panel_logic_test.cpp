@@ -146,13 +146,3 @@ TEST(PanelTexts, TriggerLevelAndFftAreaLines) {
   s.recordingRateHz = 0;  // an empty document's format
   EXPECT_EQ(FftAreaTexts(2, 0, 44100, s, true).line2, "FFTｴﾘｱ  再生時間   0.0sec");
 }
-
-TEST(PanelScroll, PositionsEndOnePageBeforeTheMaximum) {
-  ScrollSteps s = ScrollStepsFor(ScrollInfo{0, 99999, 25000, 100});
-  EXPECT_EQ(s.maximumPosition, 74999);
-  EXPECT_EQ(s.page, 25000);
-  EXPECT_EQ(s.line, 2500);
-  s = ScrollStepsFor(ScrollInfo{0, 5, 9, 0});
-  EXPECT_EQ(s.maximumPosition, 0);
-  EXPECT_EQ(s.line, 1);
-}

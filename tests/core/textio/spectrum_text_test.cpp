@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/textio/cp932.h"
+#include "core/io/cp932.h"
 #include "support/temp_dir.h"
 
 namespace {

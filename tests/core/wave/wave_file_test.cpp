@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "core/doc/byte_stream.h"
+#include "core/io/byte_stream.h"
 #include "core/wave/wave.h"
 #include "support/recording_prompt.h"
 #include "support/riff_builder.h"

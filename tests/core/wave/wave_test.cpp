@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 #include "fake_device.h"
 #include "support/recording_prompt.h"
 

@@ -19,8 +19,8 @@
 #include <QTimer>
 
 #include "core/doc/app_settings.h"
-#include "core/doc/archive.h"
-#include "core/doc/byte_stream.h"
+#include "core/io/archive.h"
+#include "core/io/byte_stream.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/wave_box.h"
 #include "core/realtime/simulated_audio.h"

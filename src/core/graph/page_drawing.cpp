@@ -1,4 +1,4 @@
-#include "core/doc/page_drawing.h"
+#include "core/graph/page_drawing.h"
 
 #include "core/graph/box.h"
 

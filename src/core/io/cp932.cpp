@@ -1,4 +1,4 @@
-#include "core/textio/cp932.h"
+#include "core/io/cp932.h"
 
 #include <iconv.h>
 

@@ -1,7 +1,7 @@
 // The real sound backend against a running sound server whose null sink "nullsink" is the
 // default output and whose source "loopin" hears what is played into it
 // (scripts/start-sound-server). Without a server the tests say so and skip.
-#include "gui/audio/qt_audio_backend.h"
+#include "audio/qt_audio_backend.h"
 
 #include <gtest/gtest.h>
 

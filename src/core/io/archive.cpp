@@ -1,4 +1,4 @@
-#include "core/doc/archive.h"
+#include "core/io/archive.h"
 
 #include <algorithm>
 #include <bit>

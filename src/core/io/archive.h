@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/doc/byte_stream.h"
+#include "core/io/byte_stream.h"
 
 class CArchive {
  public:

@@ -1,4 +1,4 @@
-#include "core/doc/byte_stream.h"
+#include "core/io/byte_stream.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -4,7 +4,7 @@
 // target only when complete. Until Commit succeeds the target stays as it was.
 #include <string>
 
-#include "core/doc/byte_stream.h"
+#include "core/io/byte_stream.h"
 
 class SafeFileWriter {
  public:

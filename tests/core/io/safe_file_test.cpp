@@ -1,4 +1,4 @@
-#include "core/doc/safe_file.h"
+#include "core/io/safe_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "gui/audio/qt_audio_backend.h"
+#include "audio/qt_audio_backend.h"
 
 #include <QAudioSink>
 #include <QAudioSource>

@@ -1,4 +1,4 @@
-#include "core/doc/safe_file.h"
+#include "core/io/safe_file.h"
 
 #include <fcntl.h>
 #include <stdlib.h>

@@ -1,4 +1,4 @@
-#include "gui/app/font_dlg.h"
+#include "gui/graph/font_dlg.h"
 
 #include <QColorDialog>
 #include <QDialog>
@@ -18,7 +18,7 @@ namespace {
 
 QFont ToQFont(const LogFont& f, int dpi) {
   QFont q(FromUtf8(f.FaceNameUtf8()));
-  q.setPixelSize(std::max(1, MulDiv(std::abs(f.height ? f.height : 34), dpi, 254)));
+  q.setPixelSize(std::max(1, MulDiv(std::abs(f.height ? f.height : kDefaultCharacterHeight), dpi, kLogicalUnitsPerInch)));
   q.setWeight(static_cast<QFont::Weight>(std::clamp(f.weight ? f.weight : 400, 100, 900)));
   q.setItalic(f.italic != 0);
   q.setUnderline(f.underline != 0);
@@ -28,7 +28,7 @@ QFont ToQFont(const LogFont& f, int dpi) {
 
 void FromQFont(const QFont& q, int dpi, LogFont& f) {
   int pixels = q.pixelSize() > 0 ? q.pixelSize() : static_cast<int>(std::lround(q.pointSizeF() * dpi / 72.0));
-  f.height = -MulDiv(std::max(1, pixels), 254, dpi);
+  f.height = -MulDiv(std::max(1, pixels), kLogicalUnitsPerInch, dpi);
   f.weight = q.weight();
   f.italic = q.italic() ? 1 : 0;
   f.underline = q.underline() ? 1 : 0;
