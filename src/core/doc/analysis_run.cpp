@@ -49,21 +49,21 @@ void CWavDoc::BroadcastRunStart() {
 }
 
 int CWavDoc::RunDirection() const {
-  return context_.record.realTimeMode == 1 ? WaveDevice::kInput : WaveDevice::kOutput;
+  return context_.record.realTimeMode == kRealTimeRecording ? WaveDevice::kInput : WaveDevice::kOutput;
 }
 
 bool CWavDoc::StartRun() {
   AnalysisSettings& s = context_.record;
-  if (s.realTimeMode != 0) {
+  if (s.realTimeMode != kRealTimeOff) {
     if (!PrepareDevice()) {
       // The user pressed record or play: say why nothing happens.
       const int direction = RunDirection();
       std::string why = wave_.Device() ? wave_.Device()->ErrorMessage(direction) : std::string();
       if (why.empty()) {
         why = wave_.Device() ? "サウンドデバイスを開けません。" : "サウンドデバイスがありません。";
-        if (s.realTimeMode == 2 && wave_.FrameCount() == 0) why = "再生するウェーブデータがありません。";
+        if (s.realTimeMode == kRealTimePlayback && wave_.FrameCount() == 0) why = "再生するウェーブデータがありません。";
       }
-      s.realTimeMode = 0;
+      s.realTimeMode = kRealTimeOff;
       AppMessage(why);
       return false;
     }
@@ -80,14 +80,14 @@ bool CWavDoc::StartRun() {
   s.currentPosition = s.fftRangeStart;
   BroadcastRunStart();
   if (!TriggerSearch(s.fftRangeEnd)) return false;  // the first timer tick ends the run
-  AnalyseAndAdvance(1, 1);
+  AnalyseAndAdvance(RunBlock::kFirst);
   return true;
 }
 
 bool CWavDoc::PrepareDevice() {
   AnalysisSettings& s = context_.record;
   newBuffer_ = false;
-  if (s.realTimeMode == 1 && RecordingNeedsNewBuffer(wave_, s)) {
+  if (s.realTimeMode == kRealTimeRecording && RecordingNeedsNewBuffer(wave_, s)) {
     wave_.Free();
     wave_.SetFormat(s.recordingRateHz, s.recordingBits, s.recordingChannels);
     uint64_t frames = uint64_t{s.recordingFrames} + (s.continuousRecording ? wave_.MsToFrames(1000) : 0);
@@ -99,7 +99,7 @@ bool CWavDoc::PrepareDevice() {
   }
   if (s.fftRangeStart >= wave_.FrameCount()) return false;
   const uint32_t count = std::min(wave_.FrameCount(), s.fftRangeEnd) - s.fftRangeStart;
-  if (s.realTimeMode == 2) return wave_.Play(s.fftRangeStart, count);
+  if (s.realTimeMode == kRealTimePlayback) return wave_.Play(s.fftRangeStart, count);
   s.fftRangeEnd = s.fftRangeStart;  // the end follows the recording
   return s.continuousRecording ? wave_.RecordRing() : wave_.Record(s.fftRangeStart, count);
 }
@@ -108,8 +108,8 @@ uint32_t CWavDoc::DevicePosition() {
   AnalysisSettings& s = context_.record;
   uint32_t p;
   uint32_t lag;
-  if (s.realTimeMode == 0) return s.fftRangeEnd;
-  if (s.realTimeMode == 1) {
+  if (s.realTimeMode == kRealTimeOff) return s.fftRangeEnd;
+  if (s.realTimeMode == kRealTimeRecording) {
     p = wave_.GetRecordPosition();
     char text[16];
     std::snprintf(text, sizeof text, "%u", p);
@@ -120,7 +120,7 @@ uint32_t CWavDoc::DevicePosition() {
     lag = 0;
   }
   if (wave_.IsBusy()) return p > lag ? p - lag : 0;
-  s.realTimeMode = 0;  // the device has finished (or gone away)
+  s.realTimeMode = kRealTimeOff;  // the device has finished (or gone away)
   return p;
 }
 
@@ -165,10 +165,13 @@ bool CWavDoc::TriggerSearch(uint32_t limitFrame) {
   return true;
 }
 
-void CWavDoc::AnalyseAndAdvance(int a, int b) {
+void CWavDoc::AnalyseAndAdvance(RunBlock block) {
   AnalysisSettings& s = context_.record;
+  // The first block restarts the engines' averaging, resets the wave boxes' marks and the
+  // 3D boxes' slices.
+  const int first = block == RunBlock::kFirst ? 1 : 0;
   for (auto& box : boxes_) {
-    if (box) box->UpdateData(runPhase_, a, b);
+    if (box) box->UpdateData(runPhase_, first, first);
   }
   s.currentPosition += StepAdvance(s);
   if (s.triggerOn) s.currentPosition += static_cast<uint32_t>(std::max(0, s.triggerDelayFrames));
@@ -181,20 +184,20 @@ bool CWavDoc::StepRun() {
   const int64_t maxLag = std::max<int64_t>(wave_.MsToFrames(kMaximumLagMs), int64_t{n} + step);
   if (wave_.FrameCount() == 0) return false;
 
-  if (s.realTimeMode == 0) {
+  if (s.realTimeMode == kRealTimeOff) {
     if (s.currentPosition >= s.fftRangeEnd || !TriggerSearch(s.fftRangeEnd)) return false;
     if (uint64_t{s.currentPosition} + n > s.fftRangeEnd) {
       // The last block ends exactly at the range end (and never starts before frame 0).
       s.currentPosition = s.fftRangeEnd > n ? s.fftRangeEnd - n : 0;
-      AnalyseAndAdvance(0, 0);
+      AnalyseAndAdvance(RunBlock::kNext);
       s.currentPosition = s.fftRangeEnd;
     } else {
-      AnalyseAndAdvance(0, 0);
+      AnalyseAndAdvance(RunBlock::kNext);
     }
     return true;
   }
 
-  const bool recording = s.realTimeMode == 1;
+  const bool recording = s.realTimeMode == kRealTimeRecording;
   uint32_t p = DevicePosition();
   if (recording) s.fftRangeEnd = p;
   int64_t d = wave_.AdjustForWrap(p, s.currentPosition);
@@ -210,7 +213,7 @@ bool CWavDoc::StepRun() {
       break;
     }
     d = std::max<int64_t>(d, s.currentPosition);
-    AnalyseAndAdvance(0, 0);
+    AnalyseAndAdvance(RunBlock::kNext);
     ++analysed;
     if (int64_t{s.currentPosition} > d) s.currentPosition = static_cast<uint32_t>(d);
   }
@@ -254,7 +257,7 @@ void CWavDoc::StopRun() {
 
 uint32_t CWavDoc::RunSteppingAnalysis() {
   AnalysisSettings& s = context_.record;
-  s.realTimeMode = 0;
+  s.realTimeMode = kRealTimeOff;
   uint32_t blocks = 0;
   if (StartRun()) {
     blocks = 1;

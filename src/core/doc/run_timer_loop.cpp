@@ -61,7 +61,7 @@ void RunTimerLoop::OnTimer() {
     host_.RefreshPanel();
     if (doc_.RunPhase() == kRunIdle) break;
   }
-  if (doc_.Settings().realTimeMode == 0 && !last) {
+  if (doc_.Settings().realTimeMode == kRealTimeOff && !last) {
     // The device has finished and nothing is left to analyse.
     host_.InvalidateAll();
     host_.KillTimer();

@@ -123,7 +123,11 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // Moves the current position to the next block that starts at a trigger crossing,
   // scanning up to limit; false when the trigger did not fire.
   bool TriggerSearch(uint32_t limitFrame);
-  void AnalyseAndAdvance(int a, int b);
+  // Which block of a run the boxes take: the first restarts what they accumulate.
+  enum class RunBlock { kFirst, kNext };
+  // Lets every box take the block at the current position, then advances the position by
+  // the step (and the trigger delay when the trigger is on).
+  void AnalyseAndAdvance(RunBlock block);
   // The recorded frame count during a real-time recording.
   const std::string& StatusText() const { return statusText_; }
   bool NewBuffer() const { return newBuffer_; }

@@ -15,6 +15,13 @@
 
 struct DocumentFont;
 
+// The real-time mode of the record (offset 220): whether a run follows the sound device.
+enum RealTimeMode : int32_t {
+  kRealTimeOff = 0,
+  kRealTimeRecording = 1,
+  kRealTimePlayback = 2,
+};
+
 // The run phase kept by the document beside the record.
 enum RunPhase : int32_t {
   kRunIdle = 0,
@@ -46,7 +53,7 @@ struct AnalysisSettings {
   int32_t triggerDelayFrames;  // 204: frames of the block before the trigger point
   double triggerLevel;         // 208: level scale
   int32_t triggerHitFrame;     // 216: run state
-  int32_t realTimeMode;        // 220: 0 off, 1 recording, 2 playback
+  int32_t realTimeMode;        // 220: RealTimeMode
   int32_t continuousRecording; // 224
   uint32_t recordingFrames;    // 228
   uint16_t recordingChannels;  // 232

@@ -66,7 +66,7 @@ void ApplyControls(const PanelControls& c, AnalysisSettings& s) {
   s.autoAdjust = c.autoAdjust ? 1 : 0;
   s.autoScale = c.autoScale ? 1 : 0;
   s.triggerOn = c.triggerOn ? 1 : 0;
-  s.realTimeMode = std::clamp(c.realTimeChoice, 0, 2);
+  s.realTimeMode = std::clamp(c.realTimeChoice, int{kRealTimeOff}, int{kRealTimePlayback});
   s.overlapIndex = IndexOr0(kPanelOverlaps, c.overlapIndex);
 }
 
@@ -98,11 +98,11 @@ PanelEnabling EnablingFor(const PanelState& st) {
   const bool running = st.bound && st.runPhase != kRunIdle;
   PanelEnabling e;
   e.stop = running;
-  e.start = st.realTimeChoice == 1 ? idle && st.recordingFrames >= kMinPanelRecordingFrames
+  e.start = st.realTimeChoice == kRealTimeRecording ? idle && st.recordingFrames >= kMinPanelRecordingFrames
                                    : idle && st.waveFrames > 0;
   e.settings = idle;
   e.triggerSettings = st.triggerOn && idle;
-  e.recordSettings = st.realTimeChoice == 1 && idle;
+  e.recordSettings = st.realTimeChoice == kRealTimeRecording && idle;
   e.triggerLevelMode = st.triggerOn;
   return e;
 }
@@ -166,10 +166,10 @@ PanelTexts FftAreaTexts(int realTimeChoice, uint32_t bandStart, uint32_t bandEnd
   t.line2 = "FFTｴﾘｱ";
   const double bandFrames = double(bandEnd) - double(bandStart);
   auto seconds = [&](double frames) { return s.recordingRateHz ? frames / s.recordingRateHz : 0.0; };
-  if (realTimeChoice == 1) {
+  if (realTimeChoice == kRealTimeRecording) {
     const double frames = recordingNeedsNewBuffer ? double(s.recordingFrames) : bandFrames;
     t.line2 += Format("  録音時間 %5.1fsec", seconds(frames));
-  } else if (realTimeChoice == 2) {
+  } else if (realTimeChoice == kRealTimePlayback) {
     t.line2 += Format("  再生時間 %5.1fsec", seconds(bandFrames));
   }
   char text[64];

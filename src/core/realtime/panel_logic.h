@@ -47,7 +47,7 @@ struct PanelControls {
   bool autoAdjust = false;
   bool autoScale = false;
   bool triggerOn = false;
-  int realTimeChoice = 0;  // 0 off, 1 recording, 2 playback
+  int realTimeChoice = kRealTimeOff;  // RealTimeMode
 };
 
 // What the controls show for a record when the panel opens (real-time choice 0).
@@ -72,7 +72,7 @@ void TakeLevelReference(const AnalysisSettings& from, AnalysisSettings& to);
 struct PanelState {
   bool bound = false;  // a document and a mini box
   int32_t runPhase = kRunIdle;
-  int realTimeChoice = 0;
+  int realTimeChoice = kRealTimeOff;
   uint32_t recordingFrames = 0;
   uint32_t waveFrames = 0;
   bool triggerOn = false;

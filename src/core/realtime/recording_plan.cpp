@@ -10,7 +10,7 @@ bool RecordingNeedsNewBuffer(const CWave& wave, const AnalysisSettings& s) {
 }
 
 std::vector<TriggerTarget> TriggerTargets(const CWave& wave, const AnalysisSettings& s) {
-  bool oneChannel = s.realTimeMode == 1 ? s.recordingChannels == 1 : wave.Channels() == 1;
+  bool oneChannel = s.realTimeMode == kRealTimeRecording ? s.recordingChannels == 1 : wave.Channels() == 1;
   if (oneChannel) return {{"Mono", 3}};
   return {{"L-ch", 1}, {"R-ch", 2}, {"Mono", 3}};
 }

@@ -5,9 +5,12 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPageSize>
+#include <QPrinter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 #include "core/doc/app_settings.h"
 #include "core/doc/box_layout.h"
@@ -16,10 +19,12 @@
 #include "core/graph/box.h"
 #include "core/graph/fft3d_box.h"
 #include "core/graph/wave_box.h"
+#include "gui/app/command_registry.h"
 #include "gui/app/command_table.h"
 #include "gui/app/cursors.h"
 #include "gui/app/main_frame.h"
 #include "gui/realtime/setting_panel.h"
+#include "render/page_render.h"
 #include "render/qt_convert.h"
 #include "render/qt_device_context.h"
 
@@ -109,6 +114,69 @@ void CWavView::InvalidateBox(const CBox* box) {
 void CWavView::OnDocumentUpdate(int) {
   RecalcScrollRange();
   InvalidateAll();
+}
+
+// --- commands ---------------------------------------------------------------------------
+
+bool CWavView::HandlesCommand(int id) const { return FindViewCommand(id) != nullptr; }
+
+void CWavView::OnUpdateCommand(int id, CommandState& s) {
+  const ViewCommand* c = FindViewCommand(id);
+  if (!c) return;
+  s.enabled = !c->enabled || c->enabled(*this, id);
+  s.checked = c->checked && c->checked(*this, id);
+}
+
+void CWavView::OnCommand(int id) {
+  if (const ViewCommand* c = FindViewCommand(id)) c->run(*this, id);
+}
+
+void CWavView::BoxChanged(CBox* box) {
+  InvalidateBox(box);
+  doc_.Changed();
+}
+
+void CWavView::XDefaultRange(int thousandths) {
+  CBox* box = CurrentBox();
+  if (!box || box->GetKind() < kBoxWaveLeft || box->GetKind() > kBoxWaveMono) return;
+  auto* wave = static_cast<CWaveBox*>(box);
+  wave->SetDefaultWidth(thousandths);
+  AnalysisSettings& s = doc_.Settings();
+  if (doc_.RunPhase() == kRunIdle) {
+    double ms = wave->MarkValue() >= 0 ? wave->MarkValue() : wave->X().ValueStart();
+    double frame = std::floor(ms * doc_.Wave().Rate() / 1000.0);
+    s.currentPosition = frame <= 0 ? 0 : static_cast<uint32_t>(std::min(frame, 4294967295.0));
+  }
+  wave->SetWidthInBlocks(thousandths * 0.001);
+  wave->SetXFromBlocks(s.currentPosition);
+  wave->SetValidFlags(0);
+  InvalidateAll();
+  doc_.Changed();
+}
+
+void CWavView::QuickStart(RealTimeMode mode) {
+  // The settings panel's pending record: recording binds a panel only when it is new (so a
+  // recording format set in the panel is kept), playback whenever its window is closed.
+  const bool created = EnsurePanel();
+  if ((mode == kRealTimeRecording && created) || (mode == kRealTimePlayback && !panel_->IsWindowCreated())) BindPanel();
+  panel_->SetPendingRealTimeMode(mode);
+  ApplyToDocument(panel_->PendingRecord(), 0);
+  StartRunFromView();
+}
+
+// --- printing ---------------------------------------------------------------------------
+
+QPageSize CWavView::PrintPageSize() const {
+  const Size page = doc_.GetDocSize();
+  return QPageSize(QSizeF(page.cx / 10.0, page.cy / 10.0), QPageSize::Millimeter, QString(),
+                   QPageSize::ExactMatch);
+}
+
+void CWavView::PrintOn(QPrinter& printer) {
+  QPainter painter(&printer);
+  // The page keeps its physical size: 0.1 mm per logical unit at the printer's resolution.
+  DrawPageWithPainter(painter, QtDeviceContext::Surface::kPrinter, doc_, printer.resolution(),
+                      printer.resolution());
 }
 
 // --- painting -------------------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include "core/doc/document_base.h"
 #include "core/doc/run_timer_loop.h"
 #include "core/graph/device_context.h"
+#include "core/realtime/analysis_settings.h"
 #include "gui/app/command_target.h"
 #include "gui/realtime/panel_host.h"
 
@@ -47,6 +48,25 @@ class CWavView : public QAbstractScrollArea,
   void OnCommand(int id) override;
   void OnUpdateCommand(int id, CommandState& state) override;
   void OnIdle() override { UpdateBoxList(); }
+
+  // --- what the command handlers work on (command_registry.h) ---
+  AppSettings& App() { return app_; }
+  DocumentWindows* Windows() const { return windows_; }
+  // The active box, or none.
+  CBox* CurrentBox() const;
+  // A command changed what the box shows: redraw it and mark the document modified.
+  void BoxChanged(CBox* box);
+  // Shows the box of a slot, or removes it when it is shown.
+  void ToggleBox(int slot);
+  // Sets the current wave box's default width (thousandths of a block) and shows it.
+  void XDefaultRange(int thousandths);
+  // Starts a real-time run with the settings panel's pending record.
+  void QuickStart(RealTimeMode mode);
+  void OpenPanel();
+  // Moves the data focus of the current 3D box, drawn at once.
+  void MoveFocus(int step);
+  // Measures the label cell again and lays the boxes out.
+  void Relayout();
 
   // --- DocumentView ---
   void OnDocumentUpdate(int hint) override;
@@ -104,24 +124,10 @@ class CWavView : public QAbstractScrollArea,
 
   void PaintDirty();
   void SetCursorFor(int code);
-  void ToggleBox(int slot);
-  void XDefaultRange(int thousandths);
-  void QuickStart(int mode);
-  void OpenPanel();
   // Creates the panel object when there is none; true when it was created now.
   bool EnsurePanel();
   void BindPanel();
-  void ChooseFont();
-  void Settings3D();
-  void PrintPage(bool preview);
-  void CopyPage();
-  void SaveWaveRange();
-  void LoadWave();
-  CBox* CurrentBox() const;
   std::vector<CBox*> BoxesInMouseOrder() const;
-  void Relayout();
-  // Moves the data focus of the current 3D box, drawn at once.
-  void MoveFocus(int step);
 
   CWavDoc& doc_;
   AppSettings& app_;

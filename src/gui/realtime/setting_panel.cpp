@@ -209,7 +209,7 @@ void CSettingPanel::Bind(CWavDoc* doc, int kind, PanelHost* host, std::unique_pt
   if (miniBox_ && miniBox_->Settings()) pending_.record = miniBox_->Settings()->record;
   CWave& wave = doc_->Wave();
   AnalysisSettings& s = pending_.record;
-  s.realTimeMode = 0;
+  s.realTimeMode = kRealTimeOff;
   s.recordingRateHz = wave.Rate();
   s.recordingBits = wave.Bits();
   s.recordingChannels = wave.Channels();

@@ -8,6 +8,7 @@
 #include <set>
 
 #include "gui/app/command_ids.h"
+#include "gui/app/command_registry.h"
 
 namespace {
 void CollectIds(const std::vector<MenuEntry>& menu, std::vector<int>& ids) {
@@ -62,4 +63,23 @@ TEST(CommandTable, MenusKeepTheirOrderAndTexts) {
   EXPECT_STREQ(BoxListText(2), "Wave Mono(L+R)");
   EXPECT_STREQ(BoxListText(12), "InfoBox");
   EXPECT_STREQ(BoxListText(10), "");
+}
+
+// Every command the view carries out is in the registry exactly once and has its texts;
+// commands of the application and the main window are not the view's.
+TEST(CommandRegistry, EachViewCommandHasOneEntryAndItsTexts) {
+  std::set<int> seen;
+  for (const ViewCommand& c : AllViewCommands()) {
+    EXPECT_TRUE(seen.insert(c.id).second) << "twice: " << c.id;
+    EXPECT_NE(c.run, nullptr) << c.id;
+    EXPECT_NE(FindCommand(c.id), nullptr) << "no menu text: " << c.id;
+    EXPECT_EQ(FindViewCommand(c.id), &c);
+  }
+  for (int id : {cmd::kFileClose, cmd::kFileSave, cmd::kEditCopy, cmd::kRecord, cmd::kStop, cmd::kWaveLeft,
+                 cmd::kFft3dMono, cmd::kInfoBox, cmd::kXRangeEighth, cmd::kFocusMinus, cmd::kSettingPanel}) {
+    EXPECT_NE(FindViewCommand(id), nullptr) << id;
+  }
+  for (int id : {cmd::kFileNew, cmd::kFileOpen, cmd::kAppExit, cmd::kViewToolbar, cmd::kBoxList}) {
+    EXPECT_EQ(FindViewCommand(id), nullptr) << id;
+  }
 }
