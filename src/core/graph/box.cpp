@@ -15,7 +15,9 @@ namespace {
 // A point buffer larger than this is refused like a failed allocation.
 constexpr size_t kMaxPointCount = size_t{1} << 26;
 // Tick walks stop after this many ticks whatever the axis says.
-constexpr int kMaxTicksPerAxis = 10000;
+// The scale's layout, in logical units.
+constexpr int kLabelGuard = 10;  // space kept free between a label and its neighbours
+constexpr int kXLabelDrop = 20;  // X labels hang this far below the axis, where tick marks end
 
 enum Outcode : int { kRightOf = 1, kLeftOf = 2, kBeyondBottom = 4, kBeforeTop = 8 };
 
@@ -209,8 +211,10 @@ void CBox::DrawFrame(DeviceContext& dc, const Rect* clip) {
   validFlags_ |= kValidFrame;
 }
 
-void CBox::DrawScale(DeviceContext& dc, const Rect* clip) {
-  if (plotRect_.Width() <= 9 || plotRect_.Height() <= 9) return;
+void CBox::DrawScale(DeviceContext& dc, const Rect* clip) { DrawScaleWalk(dc, clip, ScaleGeometry{}); }
+
+void CBox::DrawScaleWalk(DeviceContext& dc, const Rect* clip, const ScaleGeometry& g) {
+  if (PlotTooSmall()) return;
   Rect area;
   if (!IntersectRect(area, ClipOr(clip, boxRect_), boxRect_)) return;
 
@@ -221,52 +225,55 @@ void CBox::DrawScale(DeviceContext& dc, const Rect* clip) {
 
   // X axis: labels centred under the ticks, with a short tick mark above each label.
   dc.SetTextAlign(kAlignCenter | kAlignTop);
-  double value = 0;
+  double start = 0;
   int yUpper = 0, yLower = 0;
-  GetXTickStart(value, yUpper, yLower);
+  GetXTickStart(start, yUpper, yLower);
   {
     LabelMemory memory;
-    int coordinate = 0;
-    std::string label;
-    int withUnit = 1;
-    for (int n = 0; n < kMaxTicksPerAxis && x_.NextTick(value, coordinate, label, withUnit); ++n) {
-      withUnit = 0;
-      if (value < x_.ValueStart() || value > x_.ValueEnd()) continue;
+    for (const AxisTick& t : AxisTicks(x_, start, true)) {
+      const int x = t.coordinate;
       if (gridShown_) {
-        MoveTo(dc, {coordinate, yLower}, area);
-        LineTo(dc, {coordinate, yUpper}, area);
+        MoveTo(dc, {x, yLower}, area);
+        if (g.backWall) {
+          LineTo(dc, {x + g.depth.x, yLower + g.depth.y}, area);
+          LineTo(dc, {x + g.depth.x, yUpper + g.depth.y}, area);
+        } else {
+          LineTo(dc, {x, yUpper}, area);
+        }
       }
       if (!labels) continue;
-      Rect test{coordinate - cell.width / 2 - 10, yLower - cell.height,
-                coordinate + cell.width / 2 + 10, yLower};
+      const Rect test{x - cell.width / 2 - kLabelGuard, yLower - cell.height, x + cell.width / 2 + kLabelGuard,
+                      yLower};
       if (!memory.IsFree(test)) continue;
-      dc.TextOutClipped(coordinate, yLower - 20, area, label);
-      MoveTo(dc, {coordinate, yLower - 10}, area);
-      LineTo(dc, {coordinate, yLower - 20}, area);
+      dc.TextOutClipped(x - g.labelSlant, yLower - kXLabelDrop, area, t.label);
+      MoveTo(dc, {x - g.labelSlant / 4, yLower - g.xTickMarkStart}, area);
+      LineTo(dc, {x - g.labelSlant, yLower - kXLabelDrop}, area);
       memory.Remember(test);
     }
   }
 
   // Y axis: labels right-aligned left of the plot, centred on the ticks.
   dc.SetTextAlign(kAlignRight | kAlignTop);
-  value = y_.PixelToValue(y_.GetPixelStartClamped(nullptr) - 1);
+  start = y_.PixelToValue(y_.GetPixelStartClamped(nullptr) - 1);
   const int xLeft = x_.GetPixelStartClamped(nullptr);
   const int xRight = x_.GetPixelEndClamped(nullptr);
   {
     LabelMemory memory;
-    int coordinate = 0;
-    std::string label;
-    for (int n = 0; n < kMaxTicksPerAxis && y_.NextTick(value, coordinate, label, 0); ++n) {
-      if (value < y_.ValueStart() || value > y_.ValueEnd()) continue;
+    for (const AxisTick& t : AxisTicks(y_, start, false)) {
+      const int y = t.coordinate;
       if (gridShown_) {
-        MoveTo(dc, {xLeft, coordinate}, area);
-        LineTo(dc, {xRight, coordinate}, area);
+        MoveTo(dc, {xLeft, y}, area);
+        if (g.backWall) {
+          LineTo(dc, {xLeft + g.depth.x, y + g.depth.y}, area);
+          LineTo(dc, {xRight + g.depth.x, y + g.depth.y}, area);
+        } else {
+          LineTo(dc, {xRight, y}, area);
+        }
       }
       if (!labels) continue;
-      Rect test{xLeft - cell.width, coordinate - cell.height / 2 - 10, xLeft,
-                coordinate + cell.height / 2 + 10};
+      const Rect test{xLeft - cell.width, y - cell.height / 2 - kLabelGuard, xLeft, y + cell.height / 2 + kLabelGuard};
       if (!memory.IsFree(test)) continue;
-      dc.TextOutClipped(xLeft, coordinate + cell.height / 2, area, label);
+      dc.TextOutClipped(xLeft - g.yLabelGap, y + cell.height / 2, area, t.label);
       memory.Remember(test);
     }
   }

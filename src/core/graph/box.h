@@ -264,6 +264,22 @@ class CBox {
   const Rect& DragRectangle() const { return dragRect_; }
 
  protected:
+  // How the scale walk lays out grid lines, labels and tick marks. A flat box draws grid
+  // lines straight across the plot; a box with depth continues them back to its back wall
+  // and leans its X labels and tick marks along the depth.
+  struct ScaleGeometry {
+    bool backWall = false;
+    Point depth;                // from the front of the plot to the back wall
+    int32_t labelSlant = 0;     // X labels and the ends of their tick marks lean left this far
+    int32_t xTickMarkStart = 10;  // below the axis, where an X tick mark starts
+    int32_t yLabelGap = 0;      // between the right edge of the Y labels and the plot
+  };
+  // Walks both axes' ticks: grid lines when the grid is shown, and labels with X tick marks
+  // where they do not overlap an earlier label (only when the labels are not yet drawn and
+  // the box has a label margin).
+  void DrawScaleWalk(DeviceContext& dc, const Rect* clip, const ScaleGeometry& geometry);
+  // A plot of at most 0.9 mm either way is too small to draw a scale or a curve into.
+  bool PlotTooSmall() const { return plotRect_.Width() <= 9 || plotRect_.Height() <= 9; }
   // The label cell of the analysis settings (110 x 35 without settings).
   StringSize LabelCell() const;
   // The document font of the analysis settings, when there is one.

@@ -288,3 +288,16 @@ bool CCordConv::IsSane() const {
   if (logBase_ <= 0 || tickDivisions_ < 1 || minTickSpacing_ < 0 || (labelFlags_ & 0xFF) > 20) return false;
   return true;
 }
+
+std::vector<AxisTick> AxisTicks(const CCordConv& axis, double startValue, bool unitOnFirst) {
+  std::vector<AxisTick> ticks;
+  AxisTick t;
+  t.value = startValue;
+  int withUnit = unitOnFirst ? 1 : 0;
+  for (int n = 0; n < kMaxTicksPerAxis && axis.NextTick(t.value, t.coordinate, t.label, withUnit); ++n) {
+    withUnit = 0;
+    if (t.value < axis.ValueStart() || t.value > axis.ValueEnd()) continue;
+    ticks.push_back(t);
+  }
+  return ticks;
+}

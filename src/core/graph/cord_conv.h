@@ -8,9 +8,26 @@
 // ends are logical coordinates (0.1 mm, y upward); either end may be the larger one.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CArchive;
 class DeviceContext;
+
+class CCordConv;
+
+// One tick of an axis: its value, logical coordinate and label.
+struct AxisTick {
+  double value = 0;
+  int coordinate = 0;
+  std::string label;
+};
+
+// A walk visits at most this many ticks, so that a degenerate axis cannot hang the drawing.
+inline constexpr int kMaxTicksPerAxis = 10000;
+
+// The ticks that NextTick visits after startValue and that lie inside the axis's value
+// range; only the first visited tick's label carries the unit, and only when unitOnFirst.
+std::vector<AxisTick> AxisTicks(const CCordConv& axis, double startValue, bool unitOnFirst);
 
 class CCordConv {
  public:

@@ -7,13 +7,15 @@
 #include <new>
 
 #include "core/io/archive.h"
-#include "core/graph/label_memory.h"
 #include "core/realtime/analysis_settings.h"
 
 namespace {
 
 // Tick walks stop after this many ticks whatever the axis says.
-constexpr int kMaxTicksPerAxis = 10000;
+// The scale's layout in logical units: slanted X tick marks start nearer the axis, and the
+// Y labels keep clear of the left wall's grid lines.
+constexpr int32_t kSlantedTickMarkStart = 5;
+constexpr int32_t kYLabelGap = 6;
 // A slice limit above this cannot come from a plot on a page.
 constexpr int32_t kMostSlices = 1 << 20;
 constexpr int32_t kReadOutFlags = 5;
@@ -250,75 +252,20 @@ int32_t CFFT3DBox::LabelSlant() const {
 }
 
 void CFFT3DBox::DrawScale(DeviceContext& dc, const Rect* clip) {
-  if (plotRect_.Width() <= 9 || plotRect_.Height() <= 9) return;
-  Rect area;
-  if (!IntersectRect(area, ClipOr(clip, boxRect_), boxRect_)) return;
-
-  Pen oldPen = dc.SelectPen({PenStyle::kSolid, 1, colors_[kColorScale]});
-  dc.SetBkColor(colors_[kColorFrameBack]);
-  const StringSize cell = LabelCell();
-  const bool labels = !(plotRect_ == boxRect_) && !(validFlags_ & kValidLabels);
-  const Point depth = SliceOffset(slicesStored_);  // the depth of the whole waterfall
-  const int32_t h = LabelSlant();
-
-  // X axis: grid lines run back along the floor and up the back wall; the labels and their
-  // tick marks continue the depth direction forward and down.
-  dc.SetTextAlign(kAlignCenter | kAlignTop);
-  double value = 0;
-  int yUpper = 0, yLower = 0;
-  GetXTickStart(value, yUpper, yLower);
-  {
-    LabelMemory memory;
-    int x = 0;
-    std::string label;
-    int withUnit = 1;
-    for (int n = 0; n < kMaxTicksPerAxis && x_.NextTick(value, x, label, withUnit); ++n) {
-      withUnit = 0;
-      if (value < x_.ValueStart() || value > x_.ValueEnd()) continue;
-      if (gridShown_) {
-        MoveTo(dc, {x, yLower}, area);
-        LineTo(dc, {x + depth.x, yLower + depth.y}, area);
-        LineTo(dc, {x + depth.x, yUpper + depth.y}, area);
-      }
-      if (!labels) continue;
-      const Rect test{x - cell.width / 2 - 10, yLower - cell.height, x + cell.width / 2 + 10, yLower};
-      if (!memory.IsFree(test)) continue;
-      dc.TextOutClipped(x - h, yLower - 20, area, label);
-      MoveTo(dc, {x - h / 4, yLower - 5}, area);
-      LineTo(dc, {x - h, yLower - 20}, area);
-      memory.Remember(test);
-    }
-  }
-
-  // Y axis: grid lines run back along the left wall and across the back wall.
-  dc.SetTextAlign(kAlignRight | kAlignTop);
-  value = y_.PixelToValue(y_.GetPixelStartClamped(nullptr) - 1);
-  const int xLeft = x_.GetPixelStartClamped(nullptr);
-  const int xRight = x_.GetPixelEndClamped(nullptr);
-  {
-    LabelMemory memory;
-    int y = 0;
-    std::string label;
-    for (int n = 0; n < kMaxTicksPerAxis && y_.NextTick(value, y, label, 0); ++n) {
-      if (value < y_.ValueStart() || value > y_.ValueEnd()) continue;
-      if (gridShown_) {
-        MoveTo(dc, {xLeft, y}, area);
-        LineTo(dc, {xLeft + depth.x, y + depth.y}, area);
-        LineTo(dc, {xRight + depth.x, y + depth.y}, area);
-      }
-      if (!labels) continue;
-      const Rect test{xLeft - cell.width, y - cell.height / 2 - 10, xLeft, y + cell.height / 2 + 10};
-      if (!memory.IsFree(test)) continue;
-      dc.TextOutClipped(xLeft - 6, y + cell.height / 2, area, label);
-      memory.Remember(test);
-    }
-  }
-  dc.SelectPen(oldPen);
+  // Grid lines run back along the floor and the left wall and up and across the back wall;
+  // the X labels and their tick marks continue the depth direction forward and down.
+  ScaleGeometry g;
+  g.backWall = true;
+  g.depth = SliceOffset(slicesStored_);  // the depth of the whole waterfall
+  g.labelSlant = LabelSlant();
+  g.xTickMarkStart = kSlantedTickMarkStart;
+  g.yLabelGap = kYLabelGap;
+  DrawScaleWalk(dc, clip, g);
 }
 
 void CFFT3DBox::DrawSlice(DeviceContext& dc, int32_t i, int fill, const Rect* clip) {
   if (!engine_ || !engine_->IsCalculated()) return;
-  if (plotRect_.Width() < 10 || plotRect_.Height() < 10) return;
+  if (PlotTooSmall()) return;
   Rect area;
   if (!IntersectRect(area, ClipOr(clip, plotRect_), plotRect_)) return;
   const float* values = SliceLevels(i);

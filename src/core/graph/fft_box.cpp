@@ -399,7 +399,7 @@ void CFFTBox::LevelsInBins(int32_t first, int32_t last, double& minimum, double&
 
 void CFFTBox::AutoRangeY() {
   if (!wave_ || !engine_ || !engine_->IsCalculated()) return;
-  if (plotRect_.Width() <= 9 || plotRect_.Height() <= 9) return;
+  if (PlotTooSmall()) return;
   if (!(engine_->MinLevel() < engine_->MaxLevel())) return;
   double lo = 0, hi = 0;
   LevelsInBins(FreqToBin(x_.ValueStart()), FreqToBin(x_.ValueEnd()), lo, hi);
@@ -475,7 +475,7 @@ bool CFFTBox::VisibleBins(int32_t& first, int32_t& last) const {
 
 void CFFTBox::DrawData(DeviceContext& dc, const Rect* clip) {
   if (!engine_ || !engine_->IsCalculated()) return;
-  if (plotRect_.Width() <= 9 || plotRect_.Height() <= 9) return;
+  if (PlotTooSmall()) return;
   if (validFlags_ & kValidData) {
     DrawPolyline(dc, 0, clip, kPolylineSelection);
     return;

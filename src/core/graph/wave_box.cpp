@@ -432,7 +432,7 @@ void CWaveBox::DrawScale(DeviceContext& dc, const Rect* clip) {
 }
 
 void CWaveBox::DrawData(DeviceContext& dc, const Rect* clip) {
-  if (!HasSamples() || plotRect_.Width() <= 9 || plotRect_.Height() <= 9) return;
+  if (!HasSamples() || PlotTooSmall()) return;
   if (validFlags_ & kValidData) {
     DrawPolyline(dc, 0, clip, kPolylineSelection);
     return;

@@ -347,3 +347,30 @@ TEST(CordConvSerialize, StoresTheFieldsInOrderAndLoadsThemBack) {
   EXPECT_EQ(loaded.MinTickSpacing(), 55);
   EXPECT_EQ(loaded.Unit(), "s");  // not stored: the owner sets it again
 }
+
+TEST(CordConvTicks, AxisTicksKeepTheVisitedTicksInsideTheValueRange) {
+  CCordConv axis;
+  axis.SetRange(0, 1000, 500.0, 1500.0);
+  axis.SetUnit("ms");
+  axis.CalcTickStep(0, 0);  // 100
+  // Seeded below the range: 300 and 400 are visited but lie outside, and the unit went
+  // with the first visited tick, so no kept label carries it.
+  std::vector<AxisTick> ticks = AxisTicks(axis, 250.0, true);
+  ASSERT_EQ(ticks.size(), 11u);
+  EXPECT_EQ(ticks.front().value, 500.0);
+  EXPECT_EQ(ticks.front().coordinate, 0);
+  EXPECT_EQ(ticks.back().value, 1500.0);
+  std::vector<Tick> plain = Walk(axis, 250.0, 0);
+  ASSERT_EQ(plain.size(), 13u);
+  for (size_t i = 0; i < ticks.size(); ++i) EXPECT_EQ(ticks[i].label, plain[i + 2].label) << i;
+  // Seeded inside: the first kept tick is the first visited and carries the unit.
+  ticks = AxisTicks(axis, 450.0, true);
+  std::vector<Tick> withUnit = Walk(axis, 450.0, 1);
+  ASSERT_FALSE(ticks.empty());
+  EXPECT_EQ(ticks.front().label, withUnit.front().label);
+  EXPECT_NE(ticks.front().label, plain[2].label);  // 500 with and without its unit
+  // An empty range visits nothing.
+  CCordConv empty;
+  empty.SetRange(0, 100, 5.0, 5.0);
+  EXPECT_TRUE(AxisTicks(empty, 0.0, true).empty());
+}
