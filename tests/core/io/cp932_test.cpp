@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "core/graph/log_font.h"
-
 TEST(Cp932, JapaneseRoundTripIncludingTheWaveDash) {
   const std::string text = "ＦＦＴデータ 周波数範囲(Hz)0.000000～22006.933594 ｿﾝﾋﾞｭｰ";
   bool exact = false;
@@ -21,17 +19,4 @@ TEST(Cp932, UnconvertibleCharactersAreReplacedAndReported) {
   EXPECT_FALSE(exact);
   EXPECT_EQ(Cp932ToUtf8("x\x81", &exact), "x\xEF\xBF\xBD");
   EXPECT_FALSE(exact);
-}
-
-TEST(LogFontRecord, DefaultFaceNameIsStoredInCp932) {
-  LogFont f = DefaultLogFont();
-  EXPECT_EQ(f.height, -34);
-  EXPECT_EQ(f.weight, 400);
-  EXPECT_EQ(f.charSet, 128);
-  EXPECT_EQ(std::string(f.faceName), "\x82\x6c\x82\x72\x20\x82\x6f\x83\x53\x83\x56\x83\x62\x83\x4e");
-  EXPECT_EQ(f.FaceNameUtf8(), "ＭＳ Ｐゴシック");
-  std::string longName;
-  for (int i = 0; i < 20; ++i) longName += "ゴ";  // 40 bytes of CP932
-  f.SetFaceNameUtf8(longName);
-  EXPECT_EQ(std::string(f.faceName).size(), 30u);  // 15 whole characters
 }
