@@ -121,6 +121,18 @@ ICONS = {
     'about': circle(8, 8, 6.5, '#fff8d0', INK, 1.2)
              + line([(5.8, 6), (6.2, 4.2), (8, 3.5), (9.8, 4.2), (10.2, 6), (8, 8), (8, 10)], INK, 1.4)
              + circle(8, 12.3, 0.6, INK, INK, 1),
+    # The mouse operations: mark, zoom band, 3D slice selection.
+    'mouseMark': line([(1.5, 14), (5, 11), (8, 4), (11, 11), (14.5, 13)], GREEN, 1.1)
+                 + line([(10, 1.5), (10, 14.5)], RED, 1.3) + line([(8.5, 1.5), (11.5, 1.5)], RED, 1.3),
+    'mouseZoom': ('<rect x="2.5" y="3.5" width="11" height="8" fill="#e0e8ff" stroke="#2060c0" '
+                  'stroke-width="1" stroke-dasharray="2,1.5"/>')
+                 + arrow(5, 13.5, 11, 13.5, BLUE) + line([(8, 5.5), (8, 9.5)], INK, 1) + line([(6, 7.5), (10, 7.5)], INK, 1),
+    'mouseSlice': line([(5, 5), (7, 2.5), (9, 4), (11, 3), (14, 4.5)], '#90b090', 1)
+                  + line([(3, 9), (5, 5.5), (7, 7.5), (9, 6.5), (12, 8)], RED, 1.4)
+                  + line([(1.5, 14), (3.5, 9.5), (5.5, 12), (7.5, 11), (10.5, 13)], GREEN, 1.1),
+    # Analysing the whole range at once: two play triangles.
+    'batch': line([(1.5, 3), (8, 8), (1.5, 13)], '#106030', 1, GREEN, True)
+             + line([(8, 3), (14.5, 8), (8, 13)], '#106030', 1, GREEN, True),
 }
 
 for ch in 'LRM':

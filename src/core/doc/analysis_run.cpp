@@ -79,6 +79,11 @@ bool CWavDoc::StartRun() {
   }
   s.currentPosition = s.fftRangeStart;
   BroadcastRunStart();
+  return StartStepping();
+}
+
+bool CWavDoc::StartStepping() {
+  AnalysisSettings& s = context_.record;
   if (!TriggerSearch(s.fftRangeEnd)) return false;  // the first timer tick ends the run
   AnalyseAndAdvance(RunBlock::kFirst);
   return true;
@@ -170,8 +175,12 @@ void CWavDoc::AnalyseAndAdvance(RunBlock block) {
   // The first block restarts the engines' averaging, resets the wave boxes' marks and the
   // 3D boxes' slices.
   const int first = block == RunBlock::kFirst ? 1 : 0;
-  for (auto& box : boxes_) {
-    if (box) box->UpdateData(runPhase_, first, first);
+  if (plan_) {
+    plan_->push_back({s.currentPosition, s.triggerHitFrame});
+  } else {
+    for (auto& box : boxes_) {
+      if (box) box->UpdateData(runPhase_, first, first);
+    }
   }
   s.currentPosition += StepAdvance(s);
   if (s.triggerOn) s.currentPosition += static_cast<uint32_t>(std::max(0, s.triggerDelayFrames));
@@ -253,23 +262,4 @@ void CWavDoc::StopRun() {
   Changed();
   // A device that went away during the run ended it; what was recorded is kept.
   if (!lost.empty()) AppMessage(lost);
-}
-
-uint32_t CWavDoc::RunSteppingAnalysis() {
-  AnalysisSettings& s = context_.record;
-  s.realTimeMode = kRealTimeOff;
-  uint32_t blocks = 0;
-  if (StartRun()) {
-    blocks = 1;
-    uint32_t lastPump = s.currentPosition;
-    while (StepRun()) {
-      ++blocks;
-      if (s.currentPosition - lastPump >= kPumpIntervalFrames) {
-        lastPump = s.currentPosition;
-        PumpMessages();
-      }
-    }
-  }
-  StopRun();
-  return blocks;
 }

@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -131,10 +132,35 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // The recorded frame count during a real-time recording.
   const std::string& StatusText() const { return statusText_; }
   bool NewBuffer() const { return newBuffer_; }
-  // A whole stepping run over the FFT range, without a timer and as fast as it goes (real-time
-  // mode off): the first block with a restart, one block per step, the last ending at the
-  // range end. Events are pumped every 8192 frames. Returns the blocks analysed.
+
+  // --- whole-range analysis (batch_run.cpp) ---
+  // A block of a stepping run: where it starts, and the trigger crossing the wave boxes
+  // follow.
+  struct PlannedBlock {
+    uint32_t startFrame = 0;
+    int32_t triggerHitFrame = 0;
+  };
+  // The blocks a stepping run over the FFT range visits, in order, by the timer run's own
+  // rules (trigger search, step advance, the last block ending at the range end). Changes
+  // nothing.
+  std::vector<PlannedBlock> PlanSteppingRun();
+  struct BatchOptions {
+    // Threads for the spectrum boxes: 0 one per box (the system shares the cores out),
+    // 1 everything on the calling thread.
+    unsigned threads = 0;
+    // Called on the calling thread now and then with the blocks done over all spectrum
+    // boxes and their total; false cancels.
+    std::function<bool(uint64_t done, uint64_t total)> progress;
+  };
+  // The whole stepping run over the FFT range at once (real-time mode off), giving every box
+  // exactly what the timer run gives it: the same blocks, in the same order for each box.
+  // Each spectrum box takes its blocks on a thread of its own. Returns the blocks of the run;
+  // nullopt when cancelled, with every box and the record as they were before.
+  std::optional<uint32_t> RunBatchAnalysis(const BatchOptions& options);
+  // RunBatchAnalysis without progress or cancel; the blocks of the run.
   uint32_t RunSteppingAnalysis();
+  // While a whole-range analysis runs, boxes must not be drawn (threads are changing them).
+  bool BatchRunning() const { return batchRunning_; }
 
   // --- BoxPage ---
   CBox* GetBox(int slot) const override;
@@ -166,6 +192,8 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   bool ReadDocument(CArchive& ar);
   void WriteDocument(CArchive& ar);
   void BroadcastRunStart();
+  // The stepping run's first block at the current position (after a trigger search).
+  bool StartStepping();
   int RunDirection() const;
 
   AppSettings* app_;
@@ -182,6 +210,9 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   int32_t runPhase_ = kRunIdle;
   int32_t stepSize_ = 0;
   bool newBuffer_ = false;
+  bool batchRunning_ = false;
+  std::vector<PlannedBlock>* plan_ = nullptr;  // set while planning: blocks are noted, not analysed
+  PlannedBlock planEnd_;                       // the position and trigger hit a planned run ends with
   std::string statusText_;
 };
 

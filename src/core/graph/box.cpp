@@ -162,6 +162,7 @@ int CBox::CanLogFrequency() const { return 0; }
 int CBox::IsLogLevel() const { return 0; }
 int CBox::IsLogFrequency() const { return 0; }
 void CBox::UpdateData(int, int, int) {}
+void CBox::AnalyseBlock(uint32_t, int, int) {}
 
 void CBox::Draw(DeviceContext& dc, const Rect* clip) {
   dc.SetBkColor(colors_[kColorFrameBack]);

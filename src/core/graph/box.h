@@ -99,6 +99,13 @@ class CBox {
   virtual int LimitXRange(double& start, double& end) = 0;
   virtual int LimitYRange(double& start, double& end) = 0;
   virtual void UpdateData(int ignored, int a, int b);
+  // Whether the box analyses blocks itself (the spectrum boxes) instead of following the
+  // run's position. Such a box touches nothing but itself, the wave and the settings record
+  // while it analyses, so a whole-range analysis may give it a thread of its own.
+  virtual bool AnalysesBlocks() const { return false; }
+  // Analyses the block that starts at a frame, exactly as UpdateData(ignored, a, b) does
+  // at the run's current position.
+  virtual void AnalyseBlock(uint32_t startFrame, int a, int b);
   virtual void Draw(DeviceContext& dc, const Rect* clip);
   virtual void DrawFrame(DeviceContext& dc, const Rect* clip);
   virtual void DrawScale(DeviceContext& dc, const Rect* clip);

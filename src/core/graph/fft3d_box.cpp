@@ -194,12 +194,12 @@ void CFFT3DBox::Recalc(int ignored, int restart) {
   CFFTBox::Recalc(ignored, restart);
 }
 
-void CFFT3DBox::UpdateData(int, int restart, int reallocate) {
+void CFFT3DBox::AnalyseBlock(uint32_t startFrame, int restart, int reallocate) {
   if (!engine_ || !wave_ || !settings_) return;
   if (reallocate && !AllocSlices(BinCount(), sliceLimit_)) slicesStored_ = sliceLimit_;
   if (slicesStored_ >= sliceLimit_) return;  // full: nothing more to calculate
   const auto flags = static_cast<uint16_t>(settings_->record.fftFlags | (restart ? kFftRestart : 0));
-  engine_->Calc(wave_, settings_->record.currentPosition, flags);
+  engine_->Calc(wave_, startFrame, flags);
   AfterCalc();
   if (!engine_->IsCalculated()) return;
   if (const float* spectrum = engine_->GetSpectrum()) {

@@ -41,7 +41,7 @@ class CFFT3DBox : public CFFTBox {
   void Redraw(DeviceContext& dc, const Rect* clip) override;
   int GetKind() const override { return channel_ + 5; }
   // Empties the store first when reallocate is set; a full store calculates nothing more.
-  void UpdateData(int ignored, int restart, int reallocate) override;
+  void AnalyseBlock(uint32_t startFrame, int restart, int reallocate) override;
   void DrawFrame(DeviceContext& dc, const Rect* clip) override;
   void DrawScale(DeviceContext& dc, const Rect* clip) override;
   void DrawData(DeviceContext& dc, const Rect* clip) override;

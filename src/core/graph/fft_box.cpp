@@ -442,10 +442,14 @@ void CFFTBox::AfterCalc() {
   if (s.autoScale && AutoScale()) validFlags_ = 0;
 }
 
-void CFFTBox::UpdateData(int, int restart, int) {
+void CFFTBox::UpdateData(int, int restart, int b) {
+  if (settings_) AnalyseBlock(settings_->record.currentPosition, restart, b);
+}
+
+void CFFTBox::AnalyseBlock(uint32_t startFrame, int restart, int) {
   if (!engine_ || !wave_ || !settings_) return;
   const auto flags = static_cast<uint16_t>(settings_->record.fftFlags | (restart ? kFftRestart : 0));
-  engine_->Calc(wave_, settings_->record.currentPosition, flags);
+  engine_->Calc(wave_, startFrame, flags);
   AfterCalc();
   validFlags_ &= static_cast<uint16_t>(~kValidData);
 }

@@ -50,6 +50,8 @@ class CFFTBox : public CBox {
   // Calculates the block at the analysis position (restart bit when asked), then applies
   // the automatic level reference and scale of the settings.
   void UpdateData(int ignored, int restart, int ignored2) override;
+  bool AnalysesBlocks() const override { return true; }
+  void AnalyseBlock(uint32_t startFrame, int restart, int ignored) override;
   void DrawFrame(DeviceContext& dc, const Rect* clip) override;
   void DrawData(DeviceContext& dc, const Rect* clip) override;
   void EraseData(DeviceContext& dc, const Rect* clip) override;

@@ -85,4 +85,10 @@ inline constexpr int kFftTextOut = 32891;      // "FFT結果のテキスト出�
 inline constexpr int kWaveTextOut = 32892;     // "ウェーブデータのテキスト出力"
 inline constexpr int kWaveTextIn = 32893;      // "ウェーブデータのテキスト入力"
 
+// Commands of our own.
+inline constexpr int kMouseMark = 32900;       // "マウス操作": a click sets the mark
+inline constexpr int kMouseZoom = 32901;       //   a drag zooms to its band
+inline constexpr int kMouseSlice = 32902;      //   a click picks a 3D slice
+inline constexpr int kBatchAnalysis = 32903;   // "一括解析"
+
 }  // namespace cmd

@@ -24,7 +24,11 @@ struct ViewCommand {
 std::vector<ViewCommand> DocumentCommands();  // gui/app/document_commands.cpp
 // Boxes and their axes: box toggles, ranges, zoom, shift, grid, font, 3D settings.
 std::vector<ViewCommand> GraphCommands();  // gui/graph/graph_commands.cpp
-// The analysis run: record, play, stop and the settings panel.
+// What a click into a plot does.
+std::vector<ViewCommand> MouseCommands();  // gui/graph/mouse_commands.cpp
+// The status bar's name of a mouse operation (CBox::MouseOperation).
+const char* MouseOperationName(int operation);
+// The analysis run: record, play, stop, the whole-range analysis and the settings panel.
 std::vector<ViewCommand> RunCommands();  // gui/realtime/run_commands.cpp
 
 // The entry of a command, or none when the view does not handle it.

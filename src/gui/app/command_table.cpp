@@ -76,6 +76,10 @@ const std::vector<CommandInfo>& AllCommands() {
       {kXRangeEight, "8 ブロック", nullptr, "X軸の既定幅を8ブロックにします", "8 ブロック", nullptr},
       {kFullRangeX, "X軸フルレンジ", nullptr, "X軸を全範囲にします", "X軸フルレンジ", "fullX"},
       {kGenerator, "ウェーブジェネレータ", nullptr, "信号の合成によるウェーブデータの作成", "ウェーブジェネレータ", "generator"},
+      {kMouseMark, "マーク(&M)", "Ctrl+1", "クリックした位置にマークを付けます（ピーク検出・十字線）", "マウス操作：マーク", "mouseMark"},
+      {kMouseZoom, "ズーム(&Z)", "Ctrl+2", "ドラッグした範囲を拡大・縮小します", "マウス操作：ズーム", "mouseZoom"},
+      {kMouseSlice, "3Dデータ選択(&D)", "Ctrl+3", "3D-FFTグラフのデータをクリックで選びます", "マウス操作：3Dデータ選択", "mouseSlice"},
+      {kBatchAnalysis, "一括解析", "F5", "FFT対象範囲をタイマーを待たずにまとめて解析します", "一括解析", "batch"},
       {kFilter, "フィルタ", nullptr, "ウェーブデータにフィルタをかけます", "フィルタ", "filter"},
       {kMonoAdd, "モノラル（加算)", nullptr, "左右を加算してモノラルにします", "モノラル（加算）", nullptr},
       {kMonoSubtract, "モノラル(減算)", nullptr, "左右を減算してモノラルにします", "モノラル（減算）", nullptr},
@@ -100,6 +104,7 @@ MenuEntry Sep() { return {MenuEntry::Kind::Separator, 0, nullptr, {}}; }
 MenuEntry Sub(const char* title, std::vector<MenuEntry> children) {
   return {MenuEntry::Kind::Submenu, 0, title, std::move(children)};
 }
+MenuEntry MouseOperations() { return Sub("マウス操作", {C(kMouseMark), C(kMouseZoom), C(kMouseSlice)}); }
 MenuEntry Recent() { return {MenuEntry::Kind::RecentFiles, kFileMru, "最新のﾌｧｲﾙ", {}}; }
 
 }  // namespace
@@ -133,8 +138,9 @@ const std::vector<MenuEntry>& MenuWithDocument() {
                 Sub("X軸既定レンジ切替", {C(kXRangeEighth), C(kXRangeQuarter), C(kXRangeHalf), C(kXRangeOne),
                                           C(kXRangeTwo), C(kXRangeFour), C(kXRangeEight)}),
                 C(kFullRangeX)}),
-           Sub("FFT", {C(kLogFrequency), C(kLogLevel), C(kFocusPlus), C(kFocusMinus)})}),
-      Sub("実行", {C(kRecord), C(kPlay), C(kStop), Sep(), C(kSettingPanel)}),
+           Sub("FFT", {C(kLogFrequency), C(kLogLevel), C(kFocusPlus), C(kFocusMinus)}), Sep(),
+           MouseOperations()}),
+      Sub("実行", {C(kRecord), C(kPlay), C(kStop), Sep(), C(kBatchAnalysis), Sep(), C(kSettingPanel)}),
       Sub("設定", {C(kFont), C(kFftLevel), C(kSettings3d), C(kColors)}),
       Sub("ｳｨﾝﾄﾞｳ(&W)", {C(kWindowNew), C(kWindowCascade), C(kWindowTile), C(kWindowArrange)}),
       Sub("ﾍﾙﾌﾟ(&H)", {C(kHelpFinder), C(kAppAbout, "ﾊﾞｰｼﾞｮﾝ情報(Sonvue) (&A)...")}),
@@ -147,11 +153,12 @@ const std::vector<MenuEntry>& BoxPopupMenu(int group) {
       C(kXDefaultRange), C(kFullRangeX),
       Sub("X軸既定レンジ切替", {C(kXRangeQuarter), C(kXRangeHalf), C(kXRangeOne), C(kXRangeTwo),
                                  C(kXRangeFour), C(kXRangeEight)}),
-      C(kAutoRangeY), C(kFullRangeY), C(kColors), C(kPeakSearch)};
+      C(kAutoRangeY), C(kFullRangeY), C(kColors), C(kPeakSearch), Sep(), MouseOperations()};
   static const std::vector<MenuEntry> fft = {C(kFullRangeX), C(kAutoRangeY), C(kFullRangeY),
-                                             C(kColors), C(kPeakSearch), C(kFftLevel)};
+                                             C(kColors), C(kPeakSearch), C(kFftLevel), Sep(), MouseOperations()};
   static const std::vector<MenuEntry> fft3d = {C(kFullRangeX), C(kAutoRangeY), C(kFullRangeY), C(kColors),
-                                               C(kPeakSearch), C(kFftLevel), C(kSettings3d)};
+                                               C(kPeakSearch), C(kFftLevel), C(kSettings3d), Sep(),
+                                               MouseOperations()};
   static const std::vector<MenuEntry> none;
   switch (group) {
     case 0: return wave;
@@ -164,7 +171,7 @@ const std::vector<MenuEntry>& BoxPopupMenu(int group) {
 const std::vector<int>& MainToolbarButtons() {
   static const std::vector<int> b = {kFileNew, kFileOpen, kFileSave, kLoadWave, 0, kEditCopy, 0,
                                      kFilePrint, kFont, 0, kGenerator, 0, kWaveEdit, kFilter, 0,
-                                     kSettingPanel, kRecord, kPlay, kStop};
+                                     kSettingPanel, kRecord, kPlay, kStop, kBatchAnalysis};
   return b;
 }
 
@@ -178,7 +185,8 @@ const std::vector<int>& GraphSettingToolbarButtons() {
   static const std::vector<int> b = {kBoxList, 0, kGrid, kLogFrequency, kLogLevel, kFullRangeX,
                                      kFullRangeY, kAutoRangeY, kPeakSearch, kCrossHair, 0,
                                      kShiftXMinus, kShiftXPlus, 0, kShiftYPlus, kShiftYMinus, 0,
-                                     kZoomXIn, kZoomXOut, 0, kZoomYIn, kZoomYOut};
+                                     kZoomXIn, kZoomXOut, 0, kZoomYIn, kZoomYOut, 0,
+                                     kMouseMark, kMouseZoom, kMouseSlice};
   return b;
 }
 

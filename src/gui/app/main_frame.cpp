@@ -1,6 +1,7 @@
 #include "gui/app/main_frame.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -24,7 +25,9 @@
 
 #include "gui/app/about_dlg.h"
 #include "gui/app/command_ids.h"
+#include "gui/app/command_registry.h"
 #include "gui/app/command_table.h"
+#include "core/graph/box.h"
 #include "gui/app/shared_printer.h"
 
 namespace {
@@ -51,6 +54,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
   BuildMenus();
 
   QStatusBar* bar = statusBar();
+  mouseOperation_ = new QLabel(this);
+  mouseOperation_->setObjectName(QStringLiteral("mouseOperation"));
+  mouseOperation_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  bar->addPermanentWidget(mouseOperation_);
   const char* names[4] = {"かな", "CAP", "NUM", "SCRL"};
   for (int i = 0; i < 4; ++i) {
     indicators_[i] = new QLabel(this);
@@ -94,6 +101,14 @@ void CMainFrame::CreateActions() {
     connect(a, &QAction::triggered, this, [this, id = c.id] { RunCommand(id); });
     addAction(a);  // shortcuts work wherever the focus is inside the main window
     actions_[c.id] = a;
+  }
+  // The mouse operations are one choice of three.
+  auto* mouse = new QActionGroup(this);
+  for (int id : {cmd::kMouseMark, cmd::kMouseZoom, cmd::kMouseSlice}) {
+    if (QAction* a = Action(id)) {
+      a->setCheckable(true);
+      mouse->addAction(a);
+    }
   }
   // The view's keys without menu entries: they act on the document windows only, so that
   // arrow keys keep working in the box list and in dialogs.
@@ -262,8 +277,11 @@ CommandState CMainFrame::UpdateCommand(int id) {
   return s;
 }
 
+void CMainFrame::ShowStatus(const QString& text) { statusBar()->showMessage(text); }
+
 void CMainFrame::UpdateAllCommands() {
   for (const auto& [id, action] : actions_) UpdateCommand(id);
+  mouseOperation_->setText(QString::fromUtf8(MouseOperationName(CBox::GetMouseOperation())));
   if (CommandTarget* t = ActiveTarget(); t && !(boxList_ && boxList_->view()->isVisible())) t->OnIdle();
 }
 

@@ -39,6 +39,10 @@ class CMainFrame : public QMainWindow {
   // Asks the targets for the command's state (enabled, checked) and shows it.
   CommandState UpdateCommand(int id);
   void UpdateAllCommands();
+  // A message in the status bar until the next prompt replaces it.
+  void ShowStatus(const QString& text);
+  // The status bar's field that names the mouse operation (tests).
+  QLabel* MouseOperationField() const { return mouseOperation_; }
 
   // Refills the box list when the thirteen presence flags changed and selects the active
   // type's entry (none when it has no entry).
@@ -92,6 +96,7 @@ class CMainFrame : public QMainWindow {
   QToolBar* settingBar_ = nullptr;
   QComboBox* boxList_ = nullptr;
   std::array<QLabel*, 4> indicators_{};
+  QLabel* mouseOperation_ = nullptr;
   std::map<int, QAction*> actions_;
   std::multimap<int, QAction*> menuOnlyActions_;  // menu entries with a text of their own
   QTimer* idle_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPageSize>
 #include <QPrinter>
 #include <QScrollBar>
@@ -27,6 +28,13 @@
 #include "render/page_render.h"
 #include "render/qt_convert.h"
 #include "render/qt_device_context.h"
+
+namespace {
+
+constexpr int kBatchProgressSteps = 1000;
+constexpr int kBatchProgressDelayMs = 300;  // short analyses finish without a dialog
+
+}  // namespace
 
 class CWavView::ClientDC {
  public:
@@ -182,6 +190,8 @@ void CWavView::PrintOn(QPrinter& printer) {
 // --- painting -------------------------------------------------------------------------
 
 void CWavView::PaintDirty() {
+  // Threads are changing the boxes: the buffer keeps the old picture until they are done.
+  if (doc_.BatchRunning()) return;
   const QSize size = viewport()->size();
   if (buffer_.size() != size) {
     buffer_ = QImage(size.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
@@ -256,6 +266,31 @@ void CWavView::StartRunFromView() {
   InvalidateAll();
   if (panel_ && panel_->IsWindowCreated()) panel_->RefreshControls();
   SetTimer(RunTimerLoop::kFirstIntervalMs);
+}
+
+void CWavView::BatchAnalyseFromView() {
+  if (doc_.RunPhase() != kRunIdle || doc_.Wave().IsBusy() || doc_.Wave().FrameCount() == 0) return;
+  QProgressDialog progress(QStringLiteral("FFT対象範囲を解析しています..."), QStringLiteral("キャンセル"), 0,
+                           kBatchProgressSteps, this);
+  progress.setWindowTitle(QStringLiteral("一括解析"));
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(kBatchProgressDelayMs);
+  progress.setAutoReset(false);
+  progress.setAutoClose(false);
+  CWavDoc::BatchOptions options;
+  options.progress = [&progress](uint64_t done, uint64_t total) {
+    progress.setValue(total ? static_cast<int>(done * kBatchProgressSteps / total) : 0);
+    QCoreApplication::processEvents();
+    return !progress.wasCanceled();
+  };
+  const std::optional<uint32_t> blocks = doc_.RunBatchAnalysis(options);
+  progress.close();
+  InvalidateAll();
+  if (panel_ && panel_->IsWindowCreated()) panel_->RefreshControls();
+  if (frame_) {
+    frame_->ShowStatus(blocks ? QStringLiteral("一括解析：%1 ブロックを解析しました").arg(*blocks)
+                              : QStringLiteral("一括解析を中止しました"));
+  }
 }
 
 void CWavView::StopRunFromView() {

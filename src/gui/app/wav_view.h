@@ -75,6 +75,7 @@ class CWavView : public QAbstractScrollArea,
   void ApplyToDocument(const AnalysisSettings& record, int levelModeFlag) override;
   void StartRunFromView() override;
   void StopRunFromView() override;
+  void BatchAnalyseFromView() override;
   void RebindPanel();
 
   // The page mapping of the viewport: logical (0, 0) at the scrolled page origin.

@@ -51,8 +51,11 @@ bool BoxWithScale(CWavView& v, int) { return v.CurrentBox() && v.CurrentBox()->H
 bool HasWaveBox(CWavView& v, int) { return CurrentWaveBox(v) != nullptr; }
 bool Has3DBox(CWavView& v, int) { return dynamic_cast<CFFT3DBox*>(v.CurrentBox()) != nullptr; }
 
-// The left, right and mono wave and spectrum boxes need two channels.
-bool TwoChannelBoxAllowed(CWavView& v, int) { return v.Document().Wave().Channels() != 1; }
+// The left and right wave and spectrum boxes need two channels; the mono ones show the only
+// channel of a one-channel wave.
+bool ChannelBoxAllowed(CWavView& v, int id) {
+  return v.Document().Wave().Channels() != 1 || id == kWaveMono || id == kFftMono;
+}
 bool BoxShown(CWavView& v, int id) { return v.Document().GetBox(BoxSlotOfToggle(id)) != nullptr; }
 
 // --- handlers ---
@@ -120,7 +123,7 @@ void Settings3D(CWavView& v, int) {
 
 std::vector<ViewCommand> GraphCommands() {
   std::vector<ViewCommand> c;
-  for (int id = kWaveLeft; id <= kFftMono; ++id) c.push_back({id, ToggleBox, TwoChannelBoxAllowed, BoxShown});
+  for (int id = kWaveLeft; id <= kFftMono; ++id) c.push_back({id, ToggleBox, ChannelBoxAllowed, BoxShown});
   for (int id = kFft3dLeft; id <= kFft3dMono; ++id) c.push_back({id, ToggleBox, nullptr, BoxShown});
   c.push_back({kInfoBox, ToggleBox, nullptr, BoxShown});
   for (const auto& e : kXRanges) {

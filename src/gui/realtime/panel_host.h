@@ -15,4 +15,6 @@ class PanelHost {
   virtual void StartRunFromView() = 0;
   // The view's stop: StopRun, the panel's control states refreshed.
   virtual void StopRunFromView() = 0;
+  // The whole FFT range analysed at once, with a progress dialog that can cancel it.
+  virtual void BatchAnalyseFromView() {}
 };

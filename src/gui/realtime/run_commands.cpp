@@ -11,6 +11,10 @@ namespace {
 
 bool DeviceIdle(CWavView& v, int) { return !v.Document().Wave().IsBusy(); }
 bool DeviceBusy(CWavView& v, int) { return v.Document().Wave().IsBusy(); }
+bool CanAnalyseStored(CWavView& v, int) {
+  const CWavDoc& doc = v.Document();
+  return doc.RunPhase() == kRunIdle && !doc.Wave().IsBusy() && doc.Wave().FrameCount() > 0;
+}
 
 }  // namespace
 
@@ -19,6 +23,7 @@ std::vector<ViewCommand> RunCommands() {
       {kRecord, [](CWavView& v, int) { v.QuickStart(kRealTimeRecording); }, DeviceIdle},
       {kPlay, [](CWavView& v, int) { v.QuickStart(kRealTimePlayback); }, DeviceIdle},
       {kStop, [](CWavView& v, int) { v.StopRunFromView(); }, DeviceBusy},
+      {kBatchAnalysis, [](CWavView& v, int) { v.BatchAnalyseFromView(); }, CanAnalyseStored},
       {kSettingPanel, [](CWavView& v, int) { v.OpenPanel(); }},
   };
 }

@@ -103,6 +103,8 @@ void CSettingPanel::BuildControls() {
   recordSettings_ = Named(new QPushButton(QStringLiteral("録音設定"), this), "recordSettings");
   start_ = Named(new QPushButton(QStringLiteral("ｽﾀｰﾄ"), this), "start");
   stop_ = Named(new QPushButton(QStringLiteral("ｽﾄｯﾌﾟ"), this), "stop");
+  batch_ = Named(new QPushButton(QStringLiteral("一括解析"), this), "batch");
+  batch_->setToolTip(QStringLiteral("FFT対象範囲をタイマーを待たずにまとめて解析します"));
   close_ = Named(new QPushButton(QStringLiteral("閉じる"), this), "close");
   for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
   close_->setDefault(true);
@@ -145,6 +147,7 @@ void CSettingPanel::BuildControls() {
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(start_);
   buttons->addWidget(stop_);
+  buttons->addWidget(batch_);
   buttons->addStretch();
   buttons->addWidget(close_);
 
@@ -177,6 +180,7 @@ void CSettingPanel::BuildControls() {
   connect(triggerSettings_, &QPushButton::clicked, this, &CSettingPanel::OnTriggerSettings);
   connect(recordSettings_, &QPushButton::clicked, this, &CSettingPanel::OnRecordSettings);
   connect(start_, &QPushButton::clicked, this, &CSettingPanel::OnStart);
+  connect(batch_, &QPushButton::clicked, this, &CSettingPanel::OnBatch);
   connect(stop_, &QPushButton::clicked, this, &CSettingPanel::OnStop);
   connect(close_, &QPushButton::clicked, this, &CSettingPanel::Close);
   // A new block size moves the band's whole blocks and the trigger point.
@@ -310,6 +314,7 @@ void CSettingPanel::RefreshControls() {
   const PanelEnabling e = EnablingFor(st);
   stop_->setEnabled(e.stop);
   start_->setEnabled(e.start);
+  batch_->setEnabled(e.start && st.realTimeChoice == kRealTimeOff);
   for (QWidget* w : std::initializer_list<QWidget*>{simpleFilter_, window_, averaging_, blockSize_, autoAdjust_,
                                                     autoScale_, trigger_, overlap_})
     w->setEnabled(e.settings);
@@ -415,6 +420,18 @@ void CSettingPanel::OnStart() {
   miniBox_->SetDefaultRanges();
   PostRedraw();
   Update(true);
+}
+
+void CSettingPanel::OnBatch() {
+  if (!miniBox_ || !host_) return;
+  if (realTime_->checkedId() != kRealTimeOff) return;
+  const ApplyDecision d = ReadControls();
+  if (d.changed) host_->ApplyToDocument(pending_.record, d.levelMode ? 1 : 0);
+  if (mode_ == kModeTriggerLevel) SetMode(kModeFftArea);
+  host_->BatchAnalyseFromView();
+  if (!miniBox_) return;
+  PostRedraw();
+  Update(false);
 }
 
 void CSettingPanel::OnStop() {

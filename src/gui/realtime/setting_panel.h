@@ -143,6 +143,7 @@ class CSettingPanel : public QDialog {
   void SetScrollBarFromBox();
 
   void OnStart();
+  void OnBatch();
   void OnStop();
   void OnTriggerCheck();
   void OnRealTimeChoice();
@@ -213,6 +214,7 @@ class CSettingPanel : public QDialog {
   QPushButton* full_ = nullptr;
   QPushButton* selectAll_ = nullptr;
   QPushButton* start_ = nullptr;
+  QPushButton* batch_ = nullptr;
   QPushButton* stop_ = nullptr;
   QPushButton* triggerSettings_ = nullptr;
   QPushButton* recordSettings_ = nullptr;

@@ -12,6 +12,7 @@
 #include <QPrintPreviewWidget>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QMdiArea>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -22,6 +23,8 @@
 #include "core/io/archive.h"
 #include "core/io/byte_stream.h"
 #include "core/doc/wav_doc.h"
+#include "core/graph/fft3d_box.h"
+#include "core/graph/fft_box.h"
 #include "core/graph/wave_box.h"
 #include "core/realtime/simulated_audio.h"
 #include "core/realtime/wave_wnd.h"
@@ -67,14 +70,42 @@ class ViewTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ViewTest, OneChannelWaveDisablesTheSixWaveAndSpectrumToggles) {
+TEST_F(ViewTest, OneChannelWaveKeepsOnlyTheMonoWaveAndSpectrumToggles) {
   Open(1);
-  for (int id = cmd::kWaveLeft; id <= cmd::kFftMono; ++id) EXPECT_FALSE(State(id).enabled) << id;
-  for (int id : {cmd::kFft3dLeft, cmd::kFft3dRight, cmd::kFft3dMono, cmd::kInfoBox}) EXPECT_TRUE(State(id).enabled) << id;
+  for (int id : {cmd::kWaveLeft, cmd::kWaveRight, cmd::kFftLeft, cmd::kFftRight}) EXPECT_FALSE(State(id).enabled) << id;
+  for (int id : {cmd::kWaveMono, cmd::kFftMono, cmd::kFft3dLeft, cmd::kFft3dRight, cmd::kFft3dMono, cmd::kInfoBox})
+    EXPECT_TRUE(State(id).enabled) << id;
   EXPECT_TRUE(State(cmd::kWaveMono).checked);
   EXPECT_TRUE(State(cmd::kInfoBox).checked);
   EXPECT_FALSE(State(cmd::kWaveLeft).checked);
+  // The mono spectrum of a one-channel wave is its only channel's.
+  frame.RunCommand(cmd::kFftMono);
+  ASSERT_NE(doc.GetBox(kBoxFftMono), nullptr);
+  EXPECT_TRUE(State(cmd::kFftMono).checked);
+  frame.RunCommand(cmd::kBatchAnalysis);
+  auto* fft = static_cast<CFFTBox*>(doc.GetBox(kBoxFftMono));
+  ASSERT_NE(fft->Engine(), nullptr);
+  EXPECT_TRUE(fft->Engine()->IsCalculated());
   MaybeShoot(frame, QStringLiteral("main_window_mono"));
+}
+
+TEST_F(ViewTest, TheMouseOperationIsOneChoiceShownInTheStatusBarAndKeptInTheSettings) {
+  Open(2);
+  frame.RunCommand(cmd::kMouseMark);
+  EXPECT_EQ(CBox::GetMouseOperation(), CBox::kMouseMark);
+  EXPECT_EQ(app.mouseOp, 0);
+  EXPECT_TRUE(State(cmd::kMouseMark).checked);
+  EXPECT_FALSE(State(cmd::kMouseZoom).checked);
+  EXPECT_EQ(frame.MouseOperationField()->text(), QStringLiteral("マウス：マーク"));
+  frame.RunCommand(cmd::kMouseSlice);
+  EXPECT_EQ(app.mouseOp, 2);
+  EXPECT_FALSE(State(cmd::kMouseMark).checked);
+  EXPECT_TRUE(frame.Action(cmd::kMouseSlice)->isChecked());
+  EXPECT_FALSE(frame.Action(cmd::kMouseMark)->isChecked());
+  EXPECT_EQ(frame.MouseOperationField()->text(), QStringLiteral("マウス：3Dデータ選択"));
+  frame.RunCommand(cmd::kMouseZoom);
+  EXPECT_EQ(app.mouseOp, 1);
+  EXPECT_EQ(CBox::GetMouseOperation(), CBox::kMouseZoomBand);
 }
 
 TEST_F(ViewTest, RecordPlayAndStopFollowTheDevice) {
@@ -261,23 +292,41 @@ TEST_F(ViewTest, DraggingTheMarginMovesABoxAndDraggingAnEdgeSizesIt) {
   EXPECT_EQ(left->GetRect().left, moved.left);
 }
 
-TEST_F(ViewTest, AClickSetsTheMarkAndABandZoomsIn) {
+TEST_F(ViewTest, AClickSetsTheMarkABandZoomsInAndASliceIsPickedByTheChosenOperation) {
   Open(2);
   CBox* left = doc.GetBox(kBoxWaveLeft);
   const Rect plot = left->PlotRect();
   const int mid = (plot.top + plot.bottom) / 2;
-  CBox::SetMouseOperation(CBox::kMouseMark);
+  frame.RunCommand(cmd::kMouseMark);
   const QPoint at = DeviceOf(view, plot.left + plot.Width() / 3, mid);
   QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, at);
   EXPECT_GE(left->MarkValue(), 0.0);
   EXPECT_EQ(doc.GetActiveBox(), left);
 
-  CBox::SetMouseOperation(CBox::kMouseZoomBand);
+  frame.RunCommand(cmd::kMouseZoom);
   const double span = left->X().ValueEnd() - left->X().ValueStart();
   Drag(view->viewport(), DeviceOf(view, plot.left + plot.Width() / 4, mid + 50),
        DeviceOf(view, plot.left + plot.Width() / 2, mid - 50));
   EXPECT_LT(left->X().ValueEnd() - left->X().ValueStart(), span * 0.4);
-  CBox::SetMouseOperation(CBox::kMouseZoomBand);
+
+  // A waterfall with its slices; a click low in the plot picks a nearer slice than the
+  // newest one the run left in focus.
+  frame.RunCommand(cmd::kFft3dMono);
+  frame.RunCommand(cmd::kBatchAnalysis);
+  auto* waterfall = static_cast<CFFT3DBox*>(doc.GetBox(kBoxFft3dMono));
+  ASSERT_NE(waterfall, nullptr);
+  ASSERT_GT(waterfall->SlicesStored(), 3);
+  const int32_t focusBefore = waterfall->DataFocus();
+  frame.RunCommand(cmd::kMouseSlice);
+  const Rect wplot = waterfall->PlotRect();
+  view->verticalScrollBar()->setValue(0);
+  const Point low = {wplot.left + wplot.Width() / 3, wplot.top + 5};
+  const Point device = view->Mapping().LogicalToDevice(low);
+  view->verticalScrollBar()->setValue(std::max(0, device.y - 200));
+  QApplication::processEvents();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, DeviceOf(view, low.x, low.y));
+  EXPECT_NE(waterfall->DataFocus(), focusBefore);
+  frame.RunCommand(cmd::kMouseZoom);
   MaybeShoot(frame, QStringLiteral("main_window_zoomed"));
 }
 
@@ -321,7 +370,7 @@ TEST_F(ViewTest, ScreenshotsOfAllBoxKindsThePopUpsAndThePrintPreview) {
   QApplication::processEvents();
   MaybeShoot(frame, QStringLiteral("main_window_waterfalls"));
   // The pop-up of each box group, with its items.
-  for (auto [slot, name, items] : {std::tuple{kBoxFftMono, "popup_fft", 6}, std::tuple{kBoxFft3dMono, "popup_3d", 7}}) {
+  for (auto [slot, name, items] : {std::tuple{kBoxFftMono, "popup_fft", 8}, std::tuple{kBoxFft3dMono, "popup_3d", 9}}) {
     const Rect& r = doc.GetBox(slot)->GetRect();
     view->verticalScrollBar()->setValue(0);
     const Point at = view->Mapping().LogicalToDevice({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
