@@ -65,7 +65,8 @@ int ParseAnalysisOptions(CliArgs& args, const CliCommand& command, AnalysisOptio
   settings.overlapIndex = overlapText[0] - '0';
   if (args.Has("--window")) settings.fftFlags |= kFftWindow;
   if (args.Has("--mean-removal")) settings.fftFlags |= kFftMeanRemoval;
-  if (!args.UInt("--from", out.fromFrame, 0) || !args.UInt("--to", out.toFrame, 0))
+  if (!args.UInt("--from", out.fromFrame, 0) || !args.UInt("--to", out.toFrame, 0) ||
+      !args.UInt("--threads", out.threads, 0))
     return UsageError(command, args.error());
   out.toGiven = args.Has("--to");
   return kExitOk;
@@ -167,7 +168,9 @@ int AnalyseDocument(CWavDoc& doc, const AnalysisOptions& options, const std::vec
   if (!ApplyFrameRange(options, wave.FrameCount(), s, message)) return refuse(message);
   if (!SpectrumEnginesReady(doc)) return refuse("not enough memory for blocks of " + options.blockText);
   SetSpectrumAxes(doc, logFrequency, decibel);
-  doc.RunSteppingAnalysis();
+  CWavDoc::BatchOptions batch;
+  batch.threads = static_cast<unsigned>(std::min(options.threads, 64ul));
+  doc.RunBatchAnalysis(batch);
   for (int slot = kBoxWaveLeft; slot <= kBoxWaveMono; ++slot) {
     if (CBox* box = doc.GetBox(slot)) {
       box->SetDefaultRanges();

@@ -22,6 +22,7 @@ struct AnalysisOptions {
   unsigned long fromFrame = 0;
   unsigned long toFrame = 0;
   bool toGiven = false;
+  unsigned long threads = 0;  // --threads: 0 one per spectrum box, 1 all on one thread
 };
 
 // Reads the analysis options into out. On a wrong option it prints the message and returns

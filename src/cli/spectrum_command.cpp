@@ -141,7 +141,7 @@ extern const CliCommand kSpectrumCommand = {
     "averaged spectra of a WAVE file as the spectrum text file or CSV",
     "usage: sonvue-cli spectrum IN.wav [--block N] [--average A] [--overlap K] [--window]\n"
     "         [--mean-removal] [--channels L,R,M | --boxes LIST] [--from F] [--to T] [--db]\n"
-    "         [--log-frequency on|off] [--out FILE]\n"
+    "         [--log-frequency on|off] [--out FILE] [--threads K]\n"
     "         [--csv | [--delimiter D] [--no-conditions] [--no-names] [--no-frequency]]\n"
     "\n"
     "Steps through frames F up to (not including) T as the program's analysis run does with\n"
@@ -161,6 +161,8 @@ extern const CliCommand kSpectrumCommand = {
     "  --from F --to T  the range in frames (default the whole wave)\n"
     "  --db             levels in dB against full scale instead of per cent\n"
     "  --out FILE       write FILE (replaced only when complete) instead of standard output\n"
+    "  --threads K      1 analyses every box on one thread; 0 (default) gives each spectrum\n"
+    "                   box a thread of its own (the results are the same)\n"
     "\n"
     "Output: the program's spectrum text file (CP932, CR LF): title, conditions, column names,\n"
     "one row per bin; --delimiter D (default \" , \"), --no-conditions, --no-names and\n"
@@ -170,7 +172,7 @@ extern const CliCommand kSpectrumCommand = {
     "Exit status 1, with a message, for a file that cannot be read, a wave shorter than one\n"
     "block, a block size not in the list, or a range outside the wave.\n",
     {{"--block", "--average", "--overlap", "--channels", "--boxes", "--log-frequency", "--from",
-      "--to", "--out", "--delimiter"},
+      "--to", "--out", "--delimiter", "--threads"},
      {"--window", "--mean-removal", "--db", "--csv", "--no-conditions", "--no-names",
       "--no-frequency"}},
     RunSpectrum,
