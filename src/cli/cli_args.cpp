@@ -120,6 +120,10 @@ int RunCli(int argc, char** argv) {
     return kExitUsage;
   }
   std::string name = argv[1];
+  if (name == "--version") {
+    std::printf("sonvue-cli %s\n", SONVUE_VERSION);
+    return kExitOk;
+  }
   if (name == "--help" || name == "-h" || name == "help") {
     PrintToolHelp(stdout);
     return kExitOk;

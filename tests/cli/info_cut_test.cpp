@@ -82,6 +82,9 @@ TEST(CliHelp, ToolAndEveryCommandHaveHelp) {
     EXPECT_NE(h.out.find(usage), std::string::npos) << c;
   }
   EXPECT_EQ(RunSonvueCli({"nonsense"}).status, 2);
+  CliResult version = RunSonvueCli({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, std::string("sonvue-cli ") + SONVUE_VERSION + "\n");
 }
 
 TEST(CliInfo, DocumentsShowTheirPageBoxesAndSettings) {

@@ -13,7 +13,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("ｿﾝﾋﾞｭｰのﾊﾞｰｼﾞｮﾝ情報"));
   auto* icon = new QLabel(this);
   icon->setPixmap(QIcon(QStringLiteral(":/icons/fftM")).pixmap(32, 32));
-  auto* text = new QLabel(QStringLiteral("ｿﾝﾋﾞｭｰ  Version 2.20\n\nオーディオ波形の解析と編集"), this);
+  auto* text = new QLabel(QStringLiteral("ｿﾝﾋﾞｭｰ  Version " SONVUE_VERSION "\n\nオーディオ波形の解析と編集"), this);
   text->setObjectName(QStringLiteral("version"));
   auto* picture = new QLabel(this);
   picture->setPixmap(SplashPicture().scaledToWidth(320, Qt::SmoothTransformation));

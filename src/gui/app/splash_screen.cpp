@@ -46,7 +46,7 @@ QPixmap SplashPicture() {
   small.setPixelSize(13);
   small.setBold(false);
   p.setFont(small);
-  p.drawText(QRect(0, 140, 410, 20), Qt::AlignRight, QStringLiteral("Version 2.20"));
+  p.drawText(QRect(0, 140, 410, 20), Qt::AlignRight, QStringLiteral("Version " SONVUE_VERSION));
   return pix;
 }
 

@@ -32,7 +32,7 @@ constexpr const char* kRecentGroup = "Recent File List";
 CWavApp::CWavApp(int& argc, char** argv) : QApplication(argc, argv) {
   setOrganizationName(QStringLiteral("tamarisk"));
   setApplicationName(QStringLiteral("Sonvue"));
-  setApplicationVersion(QStringLiteral("2.20"));
+  setApplicationVersion(QStringLiteral(SONVUE_VERSION));
   setQuitOnLastWindowClosed(true);
 }
 
@@ -47,6 +47,7 @@ bool CWavApp::InitInstance() {
     else if (!a.startsWith(QLatin1String("--"))) files_.append(QFileInfo(a).absoluteFilePath());
   }
   InstallQtPlatform();
+  InstallJapaneseTranslations();
 
   // 4, 5. The settings, with the screen the main window will appear on.
   store_ = std::make_unique<QtSettingsStore>();

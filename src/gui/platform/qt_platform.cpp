@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMessageBox>
 
 #include "core/platform/hooks.h"
@@ -43,4 +45,21 @@ void InstallQtPlatform() {
   hooks.beginWaitCursor = [] { QApplication::setOverrideCursor(Qt::WaitCursor); };
   hooks.endWaitCursor = [] { QApplication::restoreOverrideCursor(); };
   SetPlatformHooks(std::move(hooks));
+}
+
+bool InstallJapaneseTranslations() {
+  auto* app = QCoreApplication::instance();
+  if (!app) return false;
+  const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  bool any = false;
+  for (const char* name : {"qtbase_ja", "qtmultimedia_ja"}) {
+    auto* translator = new QTranslator(app);
+    if (translator->load(QString::fromLatin1(name), folder)) {
+      QCoreApplication::installTranslator(translator);
+      any = true;
+    } else {
+      delete translator;
+    }
+  }
+  return any;
 }

@@ -13,3 +13,8 @@ class QtPrompt : public Prompt {
 
 // Installs QtPrompt and the Qt hooks for the lifetime of the process.
 void InstallQtPlatform();
+
+// Qt's own texts (file, print, colour and font dialogs, Yes/No buttons) in Japanese, from
+// the translations installed with Qt; false when they are not installed (Qt then speaks
+// English).
+bool InstallJapaneseTranslations();
