@@ -41,15 +41,17 @@ void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
   if (previousHandler) previousHandler(type, context, message);
 }
 
-// Text needs a GUI application; the offscreen platform needs no display.
-void EnsureGuiApplication() {
-  if (QGuiApplication::instance()) return;
+// Text needs a GUI application; the offscreen platform needs no display. The caller owns it
+// for the length of the command, so that it goes before the process's own exit handlers
+// (Qt warns about its thread storage otherwise).
+std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
+  if (QGuiApplication::instance()) return nullptr;
   previousHandler = qInstallMessageHandler(QuietMessages);
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   static int argc = 1;
   static char name[] = "sonvue-cli";
   static char* argv[] = {name, nullptr};
-  static std::unique_ptr<QGuiApplication> app = std::make_unique<QGuiApplication>(argc, argv);
+  return std::make_unique<QGuiApplication>(argc, argv);
 }
 
 double MsSince(std::chrono::steady_clock::time_point start) {
@@ -146,7 +148,7 @@ int RunRender(CliArgs& args) {
   }
   const double analysisMs = MsSince(analysisStart);
 
-  EnsureGuiApplication();
+  const std::unique_ptr<QGuiApplication> qtApp = EnsureGuiApplication();
   const auto drawStart = std::chrono::steady_clock::now();
   const QString path = QString::fromStdString(out);
   QString error;

@@ -100,6 +100,7 @@ TEST(CliRender, SpectrumAndWaterfallBoxesShowTheAnalysedWave) {
   CliResult r = RunSonvueCli({"render", dir.Path("stereo.wav"), dir.Path("all.png"), "--boxes",
                               "info,wave:L,wave:R,fft:L,fft3d:L"});
   ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");  // nothing from Qt on the way out either
   // 217 + 30 + 400 + 30 + 400 + 30 + 400 + 30 + 600 (a 3D box is half as high again) units
   // at 96 dpi.
   EXPECT_EQ(PngSize(ReadAllBytes(dir.Path("all.png"))), (std::pair<uint32_t, uint32_t>{453, 807}));
