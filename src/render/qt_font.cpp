@@ -19,7 +19,7 @@ bool HasFamily(const QString& family) {
 
 QString JapaneseFallbackFamily() {
   static const QString family = [] {
-    for (const char* name : {"IPAexGothic", "IPAPGothic", "IPAGothic", "Noto Sans CJK JP",
+    for (const char* name : {"IPAPGothic", "IPAexGothic", "IPAGothic", "Noto Sans CJK JP",
                              "Noto Sans JP", "VL PGothic", "TakaoPGothic"}) {
       if (HasFamily(QString::fromLatin1(name))) return QString::fromLatin1(name);
     }

@@ -133,12 +133,19 @@ TEST(QtDeviceContext, TextSitsOnItsReferencePointAsAligned) {
 }
 
 TEST(QtDeviceContext, MissingFacesFallBackToAJapaneseFont) {
-  if (!QFontDatabase::families().contains(QStringLiteral("IPAexGothic")))
-    GTEST_SKIP() << "IPAex Gothic is not installed (scripts/bootstrap installs it)";
-  EXPECT_EQ(JapaneseFallbackFamily(), QStringLiteral("IPAexGothic"));
+  if (!QFontDatabase::families().contains(QStringLiteral("IPAPGothic")))
+    GTEST_SKIP() << "IPA P Gothic is not installed (scripts/bootstrap installs it)";
+  // The proportional face: its full-width punctuation is narrow enough that the information
+  // box's format line of a stereo wave fits the default page (1200 units, text from 90).
+  EXPECT_EQ(JapaneseFallbackFamily(), QStringLiteral("IPAPGothic"));
+  {
+    const QFont unit = FontFromLogFont(DefaultLogFont(), 1.0);  // one pixel per 0.1 mm
+    const QString line = QStringLiteral("ｻﾝﾌﾟﾘﾝｸﾞ周波数：44100 ｻﾝﾌﾟﾙ/秒　ﾃﾞｰﾀ長：16 ﾋﾞｯﾄ　ﾁｬﾝﾈﾙ数：2(ｽﾃﾚｵ)");
+    EXPECT_LT(QFontMetricsF(unit).horizontalAdvance(line), 1200 - 90 - 20);
+  }
   const LogFont record = DefaultLogFont();  // "ＭＳ Ｐゴシック"
   const QFont font = FontFromLogFont(record, 96.0 / 254.0);
-  EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("IPAexGothic"));
+  EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("IPAPGothic"));
   EXPECT_EQ(font.pixelSize(), 13);  // 3.4 mm at 96 dpi
   QFontMetricsF metrics(font);
   EXPECT_TRUE(metrics.inFont(QChar(0x5468)));  // 周
