@@ -328,6 +328,28 @@ bool CWavDoc::SetBox(int type) {
   return true;
 }
 
+void CWavDoc::ReplanRulePlacedBoxes() {
+  // As if the rule had placed them one by one on an empty page, the information box first as
+  // in a new document; the user's boxes stay put.
+  std::vector<PlacedBox> placed;
+  std::vector<int> order = {kBoxInfo};
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (slot != kBoxInfo) order.push_back(slot);
+  }
+  for (int slot : order) {
+    CBox* box = boxes_[slot].get();
+    if (!box || box->PlacedByUser()) continue;
+    const PlannedBox plan = PlanBoxRects(slot, false, placed, nullptr, page_, stringSize_);
+    box->SetRect(plan.box, &plan.plot);
+    box->SetPlotRect(plan.plot);  // the axes follow the plot
+    box->SetValidFlags(0);
+    placed.push_back({slot, plan.box});
+  }
+  Apply3DSettings();
+  RecalcExtent();
+  UpdateAllViews();
+}
+
 void CWavDoc::RemoveBox(int type) {
   if (type < 0 || type >= kSlotCount) return;
   boxes_[type].reset();

@@ -86,6 +86,11 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // The application's waterfall geometry, and giving it to the 3D boxes.
   Fft3DSettings Waterfall3DSettings() const;
   void Apply3DSettings();
+  // Places the boxes that the placement rule placed (not the user) again by the rule, in
+  // creation order on an empty page (the information box first, then slot order), for the current label cell: after a new font the
+  // information box takes the height its lines need and the boxes below it move down. The
+  // boxes the user placed stay where they are.
+  void ReplanRulePlacedBoxes();
   // The thirteen slots' presence.
   std::array<bool, kSlotCount> BoxPresence() const;
 

@@ -90,6 +90,7 @@ void ChooseFont(CWavView& v, int) {
   if (!RunFontDialog(&v, font, v.logicalDpiY())) return;
   doc.SetDocumentFont(font);
   v.Relayout();
+  doc.ReplanRulePlacedBoxes();
   doc.Changed();
   v.InvalidateAll();
 }

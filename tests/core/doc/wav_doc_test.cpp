@@ -7,6 +7,7 @@
 #include "core/doc/app_settings.h"
 #include "core/io/archive.h"
 #include "core/io/byte_stream.h"
+#include "core/graph/info_box.h"
 #include "core/graph/wave_box.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
@@ -290,6 +291,27 @@ TEST(WavDoc, LabelCellChangesRelayoutTheBoxesAndBecomeTheNewDefault) {
   EXPECT_EQ(saved, 1);
   doc.SetStringSize(150, 40);  // unchanged: nothing happens
   EXPECT_EQ(saved, 1);
+}
+
+TEST(WavDoc, ALargerFontPlacesTheRulePlacedBoxesAgainWithoutOverlap) {
+  CWavDoc doc;
+  doc.Wave().SetFormat(44100, 16, 2);
+  ASSERT_TRUE(doc.Wave().Allocate(1000));
+  doc.CreateDefaultBoxes();
+  doc.SetBox(kBoxFftMono);
+  doc.GetBox(kBoxFftMono)->SetPlacedByUser(1);  // the user's place is kept
+  const Rect userRect = doc.GetBox(kBoxFftMono)->GetRect();
+  doc.SetStringSize(160, 50);  // a 14-point font's label cell
+  doc.ReplanRulePlacedBoxes();
+  const Rect info = doc.GetBox(kBoxInfo)->GetRect();
+  EXPECT_EQ(info.Height(), CInfoBox::HeightFor(50));
+  EXPECT_EQ(doc.GetBox(kBoxFftMono)->GetRect(), userRect);
+  const Rect left = doc.GetBox(kBoxWaveLeft)->GetRect();
+  const Rect right = doc.GetBox(kBoxWaveRight)->GetRect();
+  // Top to bottom (y upward): information, left wave, right wave, none overlapping.
+  EXPECT_LE(left.bottom, info.top);
+  EXPECT_LE(right.bottom, left.top);
+  EXPECT_EQ(doc.GetBox(kBoxWaveLeft)->PlotRect(), ShrinkByTextMargins(left, doc.Margins()));
 }
 
 // Documents of each kind of content; with SONVUE_FUZZ_SEEDS set they are also written there
