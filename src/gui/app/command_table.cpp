@@ -106,6 +106,8 @@ MenuEntry Sub(const char* title, std::vector<MenuEntry> children) {
 }
 MenuEntry MouseOperations() { return Sub("マウス操作", {C(kMouseMark), C(kMouseZoom), C(kMouseSlice)}); }
 MenuEntry Recent() { return {MenuEntry::Kind::RecentFiles, kFileMru, "最新のﾌｧｲﾙ", {}}; }
+// The open document windows, listed when the menu opens.
+MenuEntry Windows() { return {MenuEntry::Kind::WindowList, 0, nullptr, {}}; }
 
 }  // namespace
 
@@ -142,7 +144,7 @@ const std::vector<MenuEntry>& MenuWithDocument() {
            MouseOperations()}),
       Sub("実行", {C(kRecord), C(kPlay), C(kStop), Sep(), C(kBatchAnalysis), Sep(), C(kSettingPanel)}),
       Sub("設定", {C(kFont), C(kFftLevel), C(kSettings3d), C(kColors)}),
-      Sub("ｳｨﾝﾄﾞｳ(&W)", {C(kWindowNew), C(kWindowCascade), C(kWindowTile), C(kWindowArrange)}),
+      Sub("ｳｨﾝﾄﾞｳ(&W)", {C(kWindowNew), C(kWindowCascade), C(kWindowTile), C(kWindowArrange), Windows()}),
       Sub("ﾍﾙﾌﾟ(&H)", {C(kHelpFinder), C(kAppAbout, "ﾊﾞｰｼﾞｮﾝ情報(Sonvue) (&A)...")}),
   };
   return menu;

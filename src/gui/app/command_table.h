@@ -16,7 +16,7 @@ const std::vector<CommandInfo>& AllCommands();
 const CommandInfo* FindCommand(int id);
 
 struct MenuEntry {
-  enum class Kind { Command, Separator, Submenu, RecentFiles };
+  enum class Kind { Command, Separator, Submenu, RecentFiles, WindowList };
   Kind kind = Kind::Command;
   int id = 0;
   const char* text = nullptr;  // sub-menu title, or a menu-specific text of the command

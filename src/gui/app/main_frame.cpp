@@ -19,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QWindowStateChangeEvent>
@@ -34,6 +35,8 @@ namespace {
 
 constexpr int kRecentFileCount = 4;
 constexpr int kIdleUpdateMs = 200;
+constexpr int kMinChildWidth = 320;   // a document window is never placed smaller than this
+constexpr int kMinChildHeight = 240;
 
 }  // namespace
 
@@ -127,6 +130,11 @@ QMenu* CMainFrame::BuildMenu(const MenuEntry& entry, QWidget* parent) {
     switch (e.kind) {
       case MenuEntry::Kind::Separator: menu->addSeparator(); break;
       case MenuEntry::Kind::Submenu: menu->addMenu(BuildMenu(e, menu)); break;
+      case MenuEntry::Kind::WindowList: {
+        QAction* marker = menu->addSeparator();
+        marker->setObjectName(QStringLiteral("windowList"));
+        break;
+      }
       case MenuEntry::Kind::RecentFiles: {
         // The recent files take this place in the menu; refreshed before it opens.
         QAction* marker = menu->addSeparator();
@@ -150,11 +158,65 @@ QMenu* CMainFrame::BuildMenu(const MenuEntry& entry, QWidget* parent) {
   }
   connect(menu, &QMenu::aboutToShow, this, [this, menu] {
     FillRecentMenu(menu);
+    FillWindowMenu(menu);
     for (QAction* a : menu->actions()) {
       if (a->data().isValid()) UpdateCommand(a->data().toInt());
     }
   });
   return menu;
+}
+
+void CMainFrame::FillWindowMenu(QMenu* menu) {
+  QAction* marker = nullptr;
+  for (QAction* a : menu->actions()) {
+    if (a->objectName() == QLatin1String("windowList")) marker = a;
+    if (a->property("windowEntry").toBool()) {
+      menu->removeAction(a);
+      a->deleteLater();
+    }
+  }
+  if (!marker) return;
+  const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+  marker->setVisible(!windows.isEmpty());
+  for (int i = 0; i < windows.size(); ++i) {
+    QMdiSubWindow* w = windows[i];
+    const QString text = i < 9 ? QStringLiteral("&%1 %2").arg(i + 1).arg(w->windowTitle())
+                               : QStringLiteral("%1 %2").arg(i + 1).arg(w->windowTitle());
+    auto* a = new QAction(text, menu);
+    a->setProperty("windowEntry", true);
+    a->setCheckable(true);
+    a->setChecked(w == mdi_->activeSubWindow());
+    connect(a, &QAction::triggered, this, [this, w] { mdi_->setActiveSubWindow(w); });
+    menu->addAction(a);
+  }
+}
+
+void CMainFrame::CascadeWindows() {
+  // Each window two thirds of the area, one title bar further down and right than the last.
+  const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+  const QSize area = mdi_->viewport()->size();
+  const QSize size(std::max(kMinChildWidth, area.width() * 2 / 3), std::max(kMinChildHeight, area.height() * 2 / 3));
+  const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+  const int room = std::max(1, std::min(area.width() - size.width(), area.height() - size.height()) / step + 1);
+  for (int i = 0; i < windows.size(); ++i) {
+    QMdiSubWindow* w = windows[i];
+    if (w->isMinimized() || w->isMaximized()) w->showNormal();
+    const int k = i % room;
+    w->setGeometry(QRect(QPoint(k * step, k * step), size));
+    w->raise();
+  }
+  if (QMdiSubWindow* active = mdi_->activeSubWindow()) active->raise();
+}
+
+void CMainFrame::PlaceNewWindow(QMdiSubWindow* window) {
+  // Inside the area, stepped from the windows already open.
+  const QSize area = mdi_->viewport()->size();
+  const QSize size(std::max(kMinChildWidth, std::min(area.width() * 4 / 5, area.width() - 20)),
+                   std::max(kMinChildHeight, std::min(area.height() * 4 / 5, area.height() - 20)));
+  const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this));
+  const int room = std::max(1, std::min(area.width() - size.width(), area.height() - size.height()) / step + 1);
+  const int k = static_cast<int>(mdi_->subWindowList().size() - 1) % room;
+  window->setGeometry(QRect(QPoint(k * step, k * step), size));
 }
 
 void CMainFrame::FillRecentMenu(QMenu* menu) {
@@ -281,6 +343,8 @@ void CMainFrame::ShowStatus(const QString& text) { statusBar()->showMessage(text
 
 void CMainFrame::UpdateAllCommands() {
   for (const auto& [id, action] : actions_) UpdateCommand(id);
+  // Without a document window the box list has nothing to show.
+  if (!ActiveTarget() && boxList_) UpdateBoxList(-1, {});
   mouseOperation_->setText(QString::fromUtf8(MouseOperationName(CBox::GetMouseOperation())));
   if (CommandTarget* t = ActiveTarget(); t && !(boxList_ && boxList_->view()->isVisible())) t->OnIdle();
 }
@@ -299,7 +363,7 @@ void CMainFrame::OnOwnCommand(int id) {
       break;
     }
     case cmd::kWindowArrange: mdi_->tileSubWindows(); break;
-    case cmd::kWindowCascade: mdi_->cascadeSubWindows(); break;
+    case cmd::kWindowCascade: CascadeWindows(); break;
     case cmd::kWindowTile: mdi_->tileSubWindows(); break;
     case cmd::kAppAbout: OnAbout(); break;
     case cmd::kAppExit: close(); break;

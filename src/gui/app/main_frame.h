@@ -39,6 +39,8 @@ class CMainFrame : public QMainWindow {
   // Asks the targets for the command's state (enabled, checked) and shows it.
   CommandState UpdateCommand(int id);
   void UpdateAllCommands();
+  // Gives a new document window its size and place inside the MDI area.
+  void PlaceNewWindow(QMdiSubWindow* window);
   // A message in the status bar until the next prompt replaces it.
   void ShowStatus(const QString& text);
   // The status bar's field that names the mouse operation (tests).
@@ -81,6 +83,9 @@ class CMainFrame : public QMainWindow {
   void BuildMenus();
   QMenu* BuildMenu(const MenuEntry& entry, QWidget* parent);
   void FillRecentMenu(QMenu* menu);
+  // The open document windows at the end of the window menu, the active one checked.
+  void FillWindowMenu(QMenu* menu);
+  void CascadeWindows();
   QToolBar* BuildToolbar(const QString& name, const std::vector<int>& buttons, Qt::ToolBarArea area);
   bool HandlesOwnCommand(int id) const;
   void OnOwnCommand(int id);

@@ -167,7 +167,7 @@ CChildFrame* CWavApp::AddWindow(CWavDoc& doc) {
       if (d.get() == docPtr) RetitleWindows(*d);
     }
   });
-  child->resize(std::min(900, frame_->MdiArea()->width() - 20), std::min(700, frame_->MdiArea()->height() - 20));
+  frame_->PlaceNewWindow(child);
   child->show();
   RetitleWindows(doc);
   view->UpdateBoxList();

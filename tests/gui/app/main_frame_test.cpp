@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 
@@ -66,4 +68,55 @@ TEST(MainFrame, RecentFilesKeepFourNewestFirst) {
   for (int i = 1; i <= 6; ++i) frame.AddRecentFile(QStringLiteral("/f%1.wft").arg(i));
   frame.AddRecentFile(QStringLiteral("/f4.wft"));
   EXPECT_EQ(frame.RecentFiles(), (QStringList{"/f4.wft", "/f6.wft", "/f5.wft", "/f3.wft"}));
+}
+
+TEST(MainFrame, DocumentWindowsOpenInsideTheAreaCascadeLargeAndAreListedInTheWindowMenu) {
+  CMainFrame frame;
+  frame.resize(1000, 800);
+  frame.show();
+  QApplication::processEvents();
+  QMdiArea* mdi = frame.MdiArea();
+  const QRect area = mdi->viewport()->rect();
+  for (int i = 0; i < 8; ++i) {
+    QMdiSubWindow* sub = mdi->addSubWindow(new QWidget);
+    sub->setWindowTitle(QStringLiteral("doc%1").arg(i + 1));
+    frame.PlaceNewWindow(sub);
+    sub->show();
+    QApplication::processEvents();
+    EXPECT_TRUE(area.contains(sub->geometry())) << i;
+    EXPECT_GE(sub->width(), area.width() / 2) << i;
+  }
+  frame.RunCommand(cmd::kWindowCascade);
+  for (QMdiSubWindow* sub : mdi->subWindowList()) {
+    EXPECT_TRUE(area.contains(sub->geometry()));
+    EXPECT_GE(sub->width(), area.width() * 2 / 3 - 1);
+    EXPECT_GE(sub->height(), area.height() * 2 / 3 - 1);
+  }
+  // The window menu ends with the eight windows, the active one checked.
+  mdi->setActiveSubWindow(mdi->subWindowList()[2]);
+  QApplication::processEvents();
+  QMenu* windowMenu = nullptr;
+  for (QAction* a : frame.menuBar()->actions()) {
+    if (a->text() == QStringLiteral("ｳｨﾝﾄﾞｳ(&W)")) windowMenu = a->menu();
+  }
+  ASSERT_NE(windowMenu, nullptr);
+  emit windowMenu->aboutToShow();
+  QStringList listed;
+  QString checked;
+  for (QAction* a : windowMenu->actions()) {
+    if (!a->property("windowEntry").toBool()) continue;
+    listed << a->text();
+    if (a->isChecked()) checked = a->text();
+  }
+  ASSERT_EQ(listed.size(), 8);
+  EXPECT_EQ(listed[0], QStringLiteral("&1 doc1"));
+  EXPECT_EQ(checked, QStringLiteral("&3 doc3"));
+  // With every window closed the box list is empty.
+  std::array<bool, 13> present{};
+  present[12] = true;
+  frame.UpdateBoxList(12, present);
+  mdi->closeAllSubWindows();
+  QApplication::processEvents();
+  frame.UpdateAllCommands();
+  EXPECT_EQ(frame.BoxList()->count(), 0);
 }
