@@ -396,7 +396,15 @@ void CMainFrame::OnFileOpen() {
 }
 
 bool CMainFrame::OpenFile(const QString& path) {
-  if (!open_ || !open_(path)) return false;
+  if (!open_) return false;
+  // A long file takes a while: say so, with the busy cursor, before the window is busy.
+  statusBar()->showMessage(QStringLiteral("%1 を開いています...").arg(QFileInfo(path).fileName()));
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  const bool opened = open_(path);
+  QGuiApplication::restoreOverrideCursor();
+  statusBar()->showMessage(QStringLiteral("レディ"));
+  if (!opened) return false;
   AddRecentFile(QFileInfo(path).absoluteFilePath());
   return true;
 }

@@ -54,6 +54,9 @@ CSplashScreen* CSplashScreen::ShowSplash(QWidget* owner) {
   if (g_current) return g_current;
   auto* s = new CSplashScreen(owner);
   s->show();
+  // Painted now: the files of the command line load next and keep the event loop busy.
+  s->repaint();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   return s;
 }
 

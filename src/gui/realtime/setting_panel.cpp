@@ -24,16 +24,17 @@
 namespace {
 
 constexpr int kZoomMiddle = CSettingPanel::kZoomMiddle;
+constexpr int kZoomArrowsWidthPx = 34;  // the arrows and the frame of the zoom spin
 
 // The zoom control is an up-down pair without a number: each step zooms once and the
 // position returns to the middle.
 class ZoomSpin : public QSpinBox {
  public:
   explicit ZoomSpin(QWidget* parent) : QSpinBox(parent) {
+    // The value shows (read only) beside the arrows.
     lineEdit()->setReadOnly(true);
-    lineEdit()->hide();
-    setFixedWidth(22);
     setRange(0, 100);
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("100")) + kZoomArrowsWidthPx);
     setValue(kZoomMiddle);
   }
 };
