@@ -16,7 +16,8 @@ Rect WholePage(const Size& page) { return Rect{0, -page.cy, page.cx, 0}; }
 
 void DrawWholePage(QPainter& painter, QtDeviceContext::Surface surface, BoxPage& page,
                    const Size& pageSize, const DeviceMapping& mapping) {
-  painter.fillRect(QRect(0, 0, mapping.viewportExtX, mapping.viewportExtY), Qt::white);
+  painter.fillRect(QRect(mapping.viewportOrgX, mapping.viewportOrgY, mapping.viewportExtX, mapping.viewportExtY),
+                   Qt::white);
   QtDeviceContext dc(painter, surface, mapping);
   DrawBoxPage(dc, page, WholePage(pageSize));
 }
@@ -24,10 +25,11 @@ void DrawWholePage(QPainter& painter, QtDeviceContext::Surface surface, BoxPage&
 }  // namespace
 
 void DrawPageWithPainter(QPainter& painter, QtDeviceContext::Surface surface, BoxPage& page,
-                         int dpiX, int dpiY) {
+                         int dpiX, int dpiY, QPoint origin) {
   const Size size = page.GetDocSize();
   if (size.cx <= 0 || size.cy <= 0 || dpiX <= 0 || dpiY <= 0) return;
-  DrawWholePage(painter, surface, page, size, DeviceMapping::ForPage(size.cx, size.cy, dpiX, dpiY));
+  DrawWholePage(painter, surface, page, size,
+                DeviceMapping::ForPage(size.cx, size.cy, dpiX, dpiY, origin.x(), origin.y()));
 }
 
 QImage RenderPageImage(BoxPage& page, int dpi) {

@@ -3,6 +3,7 @@
 // printer page (PDF), or as a vector picture (SVG). The page is drawn as the view paints it
 // (DrawBoxPage), so the label cell is measured on the target surface first.
 #include <QImage>
+#include <QPoint>
 #include <QString>
 
 #include "render/qt_device_context.h"
@@ -21,10 +22,11 @@ inline constexpr int kDefaultSvgDpi = kLogicalUnitsPerInch;
 QImage RenderPageImage(BoxPage& page, int dpi = kDefaultImageDpi);
 
 // Draws the whole page with a painter that is active on a device of dpi dots per inch, the
-// page's top left corner at the device origin: a QPrinter page (which the desktop program
-// prints through), an image, a PDF or SVG writer. The page area is filled white first.
+// page's top left corner at the device point origin (the device origin by default; negative
+// to show a part further right and down, as a printed sheet of a page larger than the paper
+// does): a QPrinter page, an image, a PDF or SVG writer. The page area is filled white first.
 void DrawPageWithPainter(QPainter& painter, QtDeviceContext::Surface surface, BoxPage& page,
-                         int dpiX, int dpiY);
+                         int dpiX, int dpiY, QPoint origin = QPoint());
 
 // Each writes the file and returns an empty text, or a text that says why it could not.
 QString RenderPagePng(BoxPage& page, const QString& path, int dpi = kDefaultImageDpi);

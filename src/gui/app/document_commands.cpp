@@ -29,9 +29,9 @@ constexpr const char* kWaveFilter = "Wave files (*.wav)";
 
 void PrintPage(CWavView& view, bool preview) {
   QPrinter& printer = SharedPrinter();
+  // The paper is the one of the printer set-up; the page goes on it at its physical size.
   printer.setFullPage(true);
   printer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  printer.setPageSize(view.PrintPageSize());
   printer.setDocName(FromUtf8(view.Document().Title()));
   auto draw = [&view](QPrinter* p) { view.PrintOn(*p); };
   if (preview) {

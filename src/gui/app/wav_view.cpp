@@ -33,6 +33,7 @@ namespace {
 
 constexpr int kBatchProgressSteps = 1000;
 constexpr int kBatchProgressDelayMs = 300;  // short analyses finish without a dialog
+constexpr int64_t kMaxPrintSheetsAcross = 20;  // a larger page is cut at 20 sheets either way
 
 }  // namespace
 
@@ -174,17 +175,26 @@ void CWavView::QuickStart(RealTimeMode mode) {
 
 // --- printing ---------------------------------------------------------------------------
 
-QPageSize CWavView::PrintPageSize() const {
-  const Size page = doc_.GetDocSize();
-  return QPageSize(QSizeF(page.cx / 10.0, page.cy / 10.0), QPageSize::Millimeter, QString(),
-                   QPageSize::ExactMatch);
-}
-
 void CWavView::PrintOn(QPrinter& printer) {
+  // The page keeps its physical size (0.1 mm per logical unit at the printer's resolution)
+  // on the paper the printer is set up with; a page larger than the paper goes on as many
+  // sheets as it needs, row by row.
+  const int dpi = printer.resolution();
+  const QRect paper = printer.paperRect(QPrinter::DevicePixel).toRect();
+  if (paper.width() <= 0 || paper.height() <= 0 || dpi <= 0) return;
+  const Size page = doc_.GetDocSize();
+  const int64_t pageWidth = int64_t{page.cx} * dpi / kLogicalUnitsPerInch;
+  const int64_t pageHeight = int64_t{page.cy} * dpi / kLogicalUnitsPerInch;
+  const int columns = static_cast<int>(std::clamp<int64_t>((pageWidth + paper.width() - 1) / paper.width(), 1, kMaxPrintSheetsAcross));
+  const int rows = static_cast<int>(std::clamp<int64_t>((pageHeight + paper.height() - 1) / paper.height(), 1, kMaxPrintSheetsAcross));
   QPainter painter(&printer);
-  // The page keeps its physical size: 0.1 mm per logical unit at the printer's resolution.
-  DrawPageWithPainter(painter, QtDeviceContext::Surface::kPrinter, doc_, printer.resolution(),
-                      printer.resolution());
+  for (int row = 0; row < rows; ++row) {
+    for (int column = 0; column < columns; ++column) {
+      if (row > 0 || column > 0) printer.newPage();
+      DrawPageWithPainter(painter, QtDeviceContext::Surface::kPrinter, doc_, dpi, dpi,
+                          QPoint(-column * paper.width(), -row * paper.height()));
+    }
+  }
 }
 
 // --- painting -------------------------------------------------------------------------

@@ -90,10 +90,9 @@ class CWavView : public QAbstractScrollArea,
   // The box-list entry to show: the current box's slot and the slots' presence.
   void UpdateBoxList();
 
-  // Prints the page on a printer that is set up already: the page keeps its physical size.
+  // Prints the page on a printer that is set up already: the page keeps its physical size,
+  // on as many sheets of the printer's paper as it needs.
   void PrintOn(QPrinter& printer);
-  // The page size the printer is given: the document's page in millimetres.
-  QPageSize PrintPageSize() const;
 
   // The back buffer as shown (tests and screenshots).
   const QImage& BackBuffer();

@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QPrinter>
+#include <QPageSize>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
@@ -218,23 +220,78 @@ TEST_F(ViewTest, ArrowKeysShiftAndShiftArrowsZoomTheCurrentBox) {
   EXPECT_LT(box->Y().ValueEnd() - box->Y().ValueStart(), 21000.0);
 }
 
-TEST_F(ViewTest, PrintsThePageAtItsPhysicalSize) {
-  Open(2);
-  TempDir dir;
-  QPrinter printer(QPrinter::HighResolution);
+namespace {
+
+// A PDF printer with the paper of a printer set-up (full page, no margins).
+void SetUpPdf(QPrinter& printer, const std::string& path) {
   printer.setOutputFormat(QPrinter::PdfFormat);
-  printer.setOutputFileName(QString::fromStdString(dir.Path("page.pdf")));
+  printer.setOutputFileName(QString::fromStdString(path));
   printer.setFullPage(true);
   printer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  printer.setPageSize(view->PrintPageSize());
-  view->PrintOn(printer);
-  QFile file(QString::fromStdString(dir.Path("page.pdf")));
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  printer.setPageSize(QPageSize(QPageSize::A4));
+}
+
+// The first sheet of a PDF as an image at 50 dpi (pdftoppm, from poppler-utils); null without it.
+QImage RenderPdfPage(const std::string& path) {
+  const QString out = QString::fromStdString(path) + QStringLiteral(".sheet");
+  QProcess p;
+  p.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
+                                       QStringLiteral("-singlefile"), QString::fromStdString(path), out});
+  if (!p.waitForFinished(30000) || p.exitCode() != 0) return {};
+  return QImage(out + QStringLiteral(".png"));
+}
+
+// The sheets of a PDF and the size of its first one in points.
+std::pair<int, QSizeF> PdfSheets(const std::string& path) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) return {0, {}};
   const QString pdf = QString::fromLatin1(file.readAll());
+  const int sheets = static_cast<int>(pdf.count(QRegularExpression(QStringLiteral("/Type /Page\\b"))));
   QRegularExpressionMatch m = QRegularExpression(QStringLiteral("/MediaBox \\[0 0 ([0-9.]+) ([0-9.]+)\\]")).match(pdf);
-  ASSERT_TRUE(m.hasMatch());
-  EXPECT_NEAR(m.captured(1).toDouble(), 120.0 / 25.4 * 72, 0.5);
-  EXPECT_NEAR(m.captured(2).toDouble(), 180.0 / 25.4 * 72, 0.5);
+  return {sheets, m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF()};
+}
+
+}  // namespace
+
+TEST_F(ViewTest, PrintsThePageAtItsPhysicalSizeOnThePaperOfThePrinterSetUp) {
+  Open(2);
+  TempDir dir;
+  {
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPdf(printer, dir.Path("page.pdf"));
+    view->PrintOn(printer);
+  }
+  const auto [sheets, paper] = PdfSheets(dir.Path("page.pdf"));
+  EXPECT_EQ(sheets, 1);
+  EXPECT_NEAR(paper.width(), 210.0 / 25.4 * 72, 0.5);  // the set-up's paper, not the page
+  EXPECT_NEAR(paper.height(), 297.0 / 25.4 * 72, 0.5);
+  // The page drawn on it keeps its size: its boxes end a little inside its 120 mm.
+  const QImage sheet = RenderPdfPage(dir.Path("page.pdf"));
+  if (!sheet.isNull()) {
+    int right = 0;
+    for (int y = 0; y < sheet.height(); ++y)
+      for (int x = sheet.width() - 1; x > right; --x)
+        if (qGray(sheet.pixel(x, y)) < 200) right = x;
+    const double pageRight = 1200.0 * sheet.width() / 2100.0;
+    EXPECT_LE(right, pageRight);
+    EXPECT_GE(right, pageRight * 0.9);
+  }
+  // A page taller than the paper goes on a second sheet; the preview shows the same sheets.
+  doc.Page().height = 4000;
+  {
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPdf(printer, dir.Path("tall.pdf"));
+    view->PrintOn(printer);
+  }
+  EXPECT_EQ(PdfSheets(dir.Path("tall.pdf")).first, 2);
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setFullPage(true);
+  printer.setPageMargins(QMarginsF(0, 0, 0, 0));
+  printer.setPageSize(QPageSize(QPageSize::A4));
+  QPrintPreviewWidget preview(&printer);
+  QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) { view->PrintOn(*p); });
+  preview.updatePreview();
+  EXPECT_EQ(preview.pageCount(), 2);
 }
 
 TEST_F(ViewTest, ThePanelOpensOnceAndQuickStartRecordsWithItsPendingRecord) {
@@ -395,11 +452,12 @@ TEST_F(ViewTest, ScreenshotsOfAllBoxKindsThePopUpsAndThePrintPreview) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setFullPage(true);
   printer.setPageMargins(QMarginsF(0, 0, 0, 0));
-  printer.setPageSize(view->PrintPageSize());
+  printer.setPageSize(QPageSize(QPageSize::A4));
   QPrintPreviewWidget preview(&printer);
   QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, [&](QPrinter* p) { view->PrintOn(*p); });
   preview.resize(700, 900);
   preview.updatePreview();
   MaybeShoot(preview, QStringLiteral("print_preview"));
-  EXPECT_EQ(preview.pageCount(), 1);
+  // The page of every box is taller than one A4 sheet (297 mm).
+  EXPECT_EQ(preview.pageCount(), (doc.GetDocSize().cy + 2969) / 2970);
 }
