@@ -57,15 +57,21 @@ PageLayout PageFrom(const AppSettings& app) {
 }  // namespace
 
 bool IsWavePath(const std::string& path) {
-  // The extension starts after the first full stop of the file name (a full stop in a
-  // folder name does not count).
+  // The extension starts after the last full stop of the file name ("take.1.wav" is a
+  // WAVE file; a full stop in a folder name does not count).
   std::string name = FileNamePart(path);
-  auto dot = name.find('.');
+  auto dot = name.rfind('.');
   if (dot == std::string::npos) return false;
   std::string ext = name.substr(dot + 1);
   if (ext.size() != 3) return false;
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext == "wav";
+}
+
+std::string SaveAsSuggestion(const std::string& pathName, const std::string& title) {
+  if (pathName.empty()) return title + ".wft";
+  if (!IsWavePath(pathName)) return pathName;
+  return pathName.substr(0, pathName.size() - 3) + "wft";
 }
 
 CWavDoc::CWavDoc(AppSettings* app, WaveDevice* device) : app_(app) {

@@ -52,7 +52,7 @@ class CWavDoc : public CDocumentBase, public BoxPage {
 
   // --- framework operations ---
   bool OnNewDocument();
-  // Opens a ".wav" file (extension "wav" after the first full stop of the file name,
+  // Opens a ".wav" file (extension "wav" after the last full stop of the file name,
   // without regard to case) as a wave with the default boxes, anything else as a ".wft"
   // document. False after the messages; the document is then empty.
   bool OnOpenDocument(const std::string& path);
@@ -216,6 +216,11 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   std::string statusText_;
 };
 
-// Whether a path names a WAVE file: the extension after the first full stop of its file name
+// The name "名前を付けて保存" offers for a document: its own path, NAME.wft beside the WAVE
+// file NAME.wav it was opened from (saving there keeps the boxes; the WAVE file stays), or
+// the title with ".wft" for a document never saved.
+std::string SaveAsSuggestion(const std::string& pathName, const std::string& title);
+
+// Whether a path names a WAVE file: the extension after the last full stop of its file name
 // is "wav" without regard to case.
 bool IsWavePath(const std::string& path);

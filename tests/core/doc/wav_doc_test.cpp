@@ -94,13 +94,52 @@ TEST(WavDoc, OpeningWaveFilesCreatesTheDefaultBoxesAndTakesTheWholeRange) {
   EXPECT_EQ(mono.Wave().FrameCount(), 3000u);
 }
 
-TEST(WavDoc, WaveExtensionIsTakenFromTheFileNameAfterItsFirstFullStop) {
+TEST(WavDoc, WaveExtensionIsTakenFromTheFileNameAfterItsLastFullStop) {
   EXPECT_TRUE(IsWavePath("/a/b/c.wav"));
   EXPECT_TRUE(IsWavePath("/a/b/c.WaV"));
   EXPECT_TRUE(IsWavePath("/my.recordings/take.wav"));  // a folder's full stop does not count
-  EXPECT_FALSE(IsWavePath("/a/b/take.1.wav"));
+  EXPECT_TRUE(IsWavePath("/a/b/take.1.wav"));
+  EXPECT_TRUE(IsWavePath("mix.final.wav"));
+  EXPECT_FALSE(IsWavePath("/a/b/mix.wav.wft"));
   EXPECT_FALSE(IsWavePath("/a/b/c.wft"));
   EXPECT_FALSE(IsWavePath("/a/b/wav"));
+  EXPECT_FALSE(IsWavePath("/a/b.wav/c"));
+}
+
+TEST(WavDoc, FileNamesWithSeveralFullStopsOpenAndSaveAsWaveFiles) {
+  TempDir dir;
+  WriteWave(dir.Path("take.1.wav"), 2, 1200);
+  RecordingPrompt prompt;
+  CWavDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("take.1.wav")));
+  EXPECT_EQ(doc.Wave().FrameCount(), 1200u);
+  EXPECT_TRUE(prompt.boxes.empty());
+  // Saved under such a name, the file is a WAVE file that opens as one.
+  ASSERT_TRUE(doc.OnSaveDocument(dir.Path("mix.final.wav")));
+  CWave back;
+  ASSERT_TRUE(back.LoadWaveFile(dir.Path("mix.final.wav")));
+  EXPECT_EQ(back.FrameCount(), 1200u);
+}
+
+TEST(WavDoc, TheWaveFileNameIsStoredInCp932AndReadBack) {
+  TempDir dir;
+  WriteWave(dir.Path("音声.wav"), 1, 500);
+  CWavDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("音声.wav")));
+  const std::vector<uint8_t> bytes = Store(doc);
+  const size_t nameAt = 12 + 24 + 28;
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + nameAt, bytes.begin() + nameAt + 9),
+            (std::vector<uint8_t>{0x89, 0xB9, 0x90, 0xBA, '.', 'w', 'a', 'v', 0}));
+  CWavDoc back;
+  ASSERT_TRUE(Load(back, bytes));
+  EXPECT_EQ(WaveFileName(back.Settings()), "音声.wav");
+}
+
+TEST(WavDoc, SaveAsOffersADocumentBesideTheWaveFileItWasOpenedFrom) {
+  EXPECT_EQ(SaveAsSuggestion("/rec/take.1.wav", "take.1.wav"), "/rec/take.1.wft");
+  EXPECT_EQ(SaveAsSuggestion("/rec/LOUD.WAV", "LOUD.WAV"), "/rec/LOUD.wft");
+  EXPECT_EQ(SaveAsSuggestion("/rec/study.wft", "study.wft"), "/rec/study.wft");
+  EXPECT_EQ(SaveAsSuggestion("", "Sonspec1"), "Sonspec1.wft");
 }
 
 TEST(WavDoc, SaveAndLoadGiveTheSameDocument) {
