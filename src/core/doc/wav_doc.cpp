@@ -353,7 +353,7 @@ void CWavDoc::RecalcExtent() {
       savedRects_[slot].reset();
     }
   }
-  FitPageToBoxes(PlacedBoxes(), page_);
+  FitPageToBoxes(PlacedBoxes(), page_, PageFrom(*app_));
 }
 
 const Rect* CWavDoc::SavedRect(int type) const {

@@ -298,6 +298,25 @@ TEST(WavDoc, ARecreatedBoxTakesItsSavedRectangleUnlessItOverlapsByAFifth) {
   EXPECT_FALSE(doc.GetBox(2)->PlacedByUser());
 }
 
+TEST(WavDoc, APageThatGrewForAMovedBoxShrinksBackToTheNewDocumentPage) {
+  CWavDoc doc;
+  doc.OnNewDocument();
+  CBox* mono = doc.GetBox(2);
+  const Rect home = mono->GetRect();
+  mono->SetRect(Rect{3000, -3600, 4200, -3200}, nullptr);  // dragged far away
+  mono->SetPlacedByUser(1);
+  doc.RecalcExtent();
+  EXPECT_EQ(doc.GetDocSize(), (Size{4200, 3600}));
+  mono->SetRect(home, nullptr);  // and back
+  doc.RecalcExtent();
+  EXPECT_EQ(doc.GetDocSize(), (Size{1200, 1800}));
+  doc.RemoveBox(2);
+  EXPECT_EQ(doc.GetDocSize(), (Size{1200, 1800}));
+  CWavDoc back;
+  ASSERT_TRUE(Load(back, Store(doc)));
+  EXPECT_EQ(back.GetDocSize(), (Size{1200, 1800}));
+}
+
 TEST(WavDoc, SavingNeverDestroysThePreviousFile) {
   TempDir dir;
   WriteAllBytes(dir.Path("keep.wft"), {'o', 'l', 'd'});
