@@ -113,13 +113,20 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // axis when levelMode is set.
   void ApplySettings(const AnalysisSettings& record, int levelMode);
   // Starts stepping (real-time mode 0) or the device (recording or playback). False when
-  // nothing could start; a device that refuses is reported to the user and the real-time
-  // mode falls back to 0.
+  // nothing could start; a real-time start that fails is reported to the user with its
+  // cause and the real-time mode falls back to 0.
   bool StartRun();
   // One timer step; true when at least one block was analysed.
   bool StepRun();
   void StopRun();
-  bool PrepareDevice();
+  // How a start of the device ended; every failure leaves the wave and the FFT range as
+  // they were.
+  enum class DeviceStart { kStarted, kEmptyRecording, kNoBuffer, kRangeOutsideWave, kNothingToPlay, kDeviceRefused };
+  // Makes the recording buffer when the recording needs a new one, then starts playback or
+  // recording of the FFT range.
+  DeviceStart PrepareDevice();
+  // What the user is told about a failed start.
+  std::string DeviceStartMessage(DeviceStart result) const;
   uint32_t DevicePosition();
   // Moves the current position to the next block that starts at a trigger crossing,
   // scanning up to limit; false when the trigger did not fire.
