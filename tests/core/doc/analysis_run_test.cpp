@@ -172,7 +172,13 @@ TEST_F(AnalysisRun, TimerSwitchesTo50MsAtEveryEighthTickOfTheProcess) {
   loop.OnTimer();
   EXPECT_EQ(host.intervals, (std::vector<int>{100, 50}));
   EXPECT_EQ(host.redraws, 8);
+  const int refreshes = host.refreshes;
   loop.Stop();
+  EXPECT_EQ(doc.RunPhase(), kRunIdle);
+  EXPECT_TRUE(host.running);  // the next tick ends the timer and refreshes the panel
+  loop.OnTimer();
+  EXPECT_FALSE(host.running);
+  EXPECT_EQ(host.refreshes, refreshes + 1);
   // A later run switches at the next multiple of 8 of the same counter.
   host.intervals.clear();
   ASSERT_TRUE(loop.Start());
