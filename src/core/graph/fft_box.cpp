@@ -186,8 +186,8 @@ double CFFTBox::GetLevelAtMark(int raw) {
   if (markValue_ < 0) return 0.0;
   const float* levels = MarkLevels();
   const int32_t bin = FreqToBin(markValue_);
-  if (!levels || bin < 0 || bin >= BinCount()) return 0.0;
-  const double level = levels[bin];
+  // Beyond the spectrum lies nothing: the level of an empty bin (the floor in decibels).
+  const double level = levels && bin >= 0 && bin < BinCount() ? levels[bin] : 0.0;
   return raw ? level : LevelInAxisUnits(level);
 }
 

@@ -258,7 +258,20 @@ TEST(FftBoxMark, ReadOutEndsInDecibelsOrPerCentAndPeakSearchFindsTheBin) {
   }
 }
 
-TEST(FftBoxRecord, RoundTripWithTheEngineAndRefusedModes) {
+TEST(FftBoxMark, AMarkBeyondTheLastBinReadsTheLevelOfAnEmptyBin) {
+  FftSetup s(8000, 512, SineOnBin8);
+  s.Analyse();
+  s.box.SetLogFrequency(0);
+  s.box.SetMarkValue(3990.0);  // bin 128 of 0..127
+  EXPECT_EQ(s.box.GetLevelAtMark(1), 0.0);
+  s.box.SetLevelMode(1);
+  EXPECT_EQ(s.box.GetLevelAtMark(0), s.Db(0.0));  // the floor, not 0 dB (full scale)
+  EXPECT_LT(s.box.GetLevelAtMark(0), -100.0);
+  s.box.SetLevelMode(0);
+  EXPECT_EQ(s.box.GetLevelAtMark(0), 0.0);
+}
+
+TEST(FftBoxRecord, RoundTripWithTheEngineAndRepairedModes) {
   FftSetup s(8000, 512, SineOnBin8);
   s.Analyse();
   s.box.SetLevelMode(1);
