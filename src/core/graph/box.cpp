@@ -88,6 +88,7 @@ CBox::CBox() = default;
 CBox::~CBox() { UnlockPoints(); }
 
 void CBox::Serialize(CArchive& ar) {
+  const auto channelBeforeLoad = channel_;
   ar.Field(channel_);
   for (Rect* r : {&boxRect_, &plotRect_}) {
     ar.Field(r->top);
@@ -108,11 +109,12 @@ void CBox::Serialize(CArchive& ar) {
   ar.Field(markShown_);
   if (ar.IsLoading()) {
     validFlags_ = 0;
-    // A channel selector outside 0..3, rectangles far off any page or marks that are no
-    // numbers cannot come from a box: the record is corrupt.
+    // A channel selector outside 0..3 gives way to the one of the box's slot. Rectangles
+    // far off any page or marks that are no numbers cannot come from a box: the record is
+    // corrupt.
+    if (channel_ < kChannelNone || channel_ > kChannelBoth) channel_ = channelBeforeLoad;
     constexpr int32_t kMaxCoordinate = 10000000;
-    bool sane = channel_ >= 0 && channel_ <= kChannelBoth && std::isfinite(markValue_) &&
-                std::isfinite(markLevel_);
+    bool sane = std::isfinite(markValue_) && std::isfinite(markLevel_);
     for (const Rect* r : {&boxRect_, &plotRect_}) {
       for (int32_t v : {r->left, r->top, r->right, r->bottom}) sane = sane && std::abs(v) <= kMaxCoordinate;
     }

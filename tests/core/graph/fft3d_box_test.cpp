@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "core/io/archive.h"
 #include "graph_test_support.h"
@@ -63,6 +64,19 @@ bool Loads(const std::vector<uint8_t>& bytes, CFFT3DBox& into) {
 }
 
 void PutI32(std::vector<uint8_t>& b, size_t at, int32_t v) { std::memcpy(b.data() + at, &v, 4); }
+void PutF64(std::vector<uint8_t>& b, size_t at, double v) { std::memcpy(b.data() + at, &v, 8); }
+
+// Where the fields of a stored waterfall of N = 256 with averaging over every block lie.
+struct RecordLayout {
+  explicit RecordLayout(const std::vector<uint8_t>& bytes) {
+    EXPECT_EQ(bytes.size(), counts + 20);
+  }
+  static constexpr size_t kEngineBytes = 12 + 4 * (7 * 256 + 2 * 128) + 16;  // N 256, A 1
+  static constexpr size_t slantX = 370 + kEngineBytes + 8;
+  static constexpr size_t pitch = 370 + kEngineBytes + 24;
+  static constexpr size_t size = 370 + kEngineBytes + 48;
+  static constexpr size_t counts = size + 4 + 70 * 128 * 4;
+};
 
 }  // namespace
 
@@ -203,11 +217,7 @@ TEST(Fft3dRecord, RoundTripWithTheStoreAndRefusedCorruptRecords) {
   s.Run(10);
   s.box.SetDataFocus(4);
   const std::vector<uint8_t> bytes = Stored(s.box);
-  const size_t engineBytes = 12 + 4 * (7 * 256 + 2 * 128) + 16;  // N 256, A 1
-  const size_t pitchAt = 370 + engineBytes + 24;
-  const size_t sizeAt = 370 + engineBytes + 48;
-  const size_t countsAt = sizeAt + 4 + 70 * 128 * 4;
-  ASSERT_EQ(bytes.size(), countsAt + 20);
+  const RecordLayout at(bytes);
 
   WaterfallSetup other(1024);
   ASSERT_TRUE(Loads(bytes, other.box));
@@ -217,19 +227,18 @@ TEST(Fft3dRecord, RoundTripWithTheStoreAndRefusedCorruptRecords) {
   EXPECT_EQ(std::memcmp(other.box.GetSlice(0), s.box.GetSlice(0), 10 * 128 * 4), 0);
   EXPECT_EQ(Stored(other.box), bytes);
 
+  // Sizes that do not fit the file or each other, and numbers that are none.
   struct Corruption {
     const char* what;
     size_t at;
     int32_t value;
   };
   const Corruption cases[] = {
-      {"a store larger than the file", sizeAt, 0x7FFFFFF0},
-      {"a store size that is no whole float", sizeAt, 70 * 128 * 4 - 2},
-      {"a negative store size", sizeAt, -4},
-      {"capacity times bins not the store", countsAt, 71},
-      {"a focus beyond the slices", countsAt + 16, 10},
-      {"more slices than capacity and limit", countsAt + 12, 71},
-      {"a depth pitch of 0", pitchAt, 0},
+      {"a store larger than the file", at.size, 0x7FFFFFF0},
+      {"a store size that is no whole float", at.size, 70 * 128 * 4 - 2},
+      {"a negative store size", at.size, -4},
+      {"capacity times bins not the store", at.counts, 71},
+      {"a negative capacity", at.counts, -70},
   };
   for (const Corruption& c : cases) {
     std::vector<uint8_t> bad = bytes;
@@ -239,13 +248,97 @@ TEST(Fft3dRecord, RoundTripWithTheStoreAndRefusedCorruptRecords) {
     EXPECT_EQ(target.box.SlicesStored(), 0) << c.what;
     EXPECT_EQ(target.box.DataFocus(), -1) << c.what;
   }
-  // Slices shorter than the spectrum: the same bytes as twice as many half slices.
   std::vector<uint8_t> bad = bytes;
-  PutI32(bad, countsAt, 140);
-  PutI32(bad, countsAt + 4, 64);
+  PutF64(bad, at.slantX, std::nan(""));
   WaterfallSetup target(1024);
   EXPECT_FALSE(Loads(bad, target.box));
   // Cut short inside the store.
-  bad.assign(bytes.begin(), bytes.begin() + static_cast<long>(sizeAt + 100));
+  bad.assign(bytes.begin(), bytes.begin() + static_cast<long>(at.size + 100));
   EXPECT_FALSE(Loads(bad, target.box));
+}
+
+TEST(Fft3dRecord, ValuesThatCanBeRepairedAreRepairedOnLoading) {
+  WaterfallSetup s;
+  s.Run(10);
+  const std::vector<uint8_t> bytes = Stored(s.box);
+  const RecordLayout at(bytes);
+  struct Repair {
+    const char* what;
+    std::function<void(std::vector<uint8_t>&)> change;
+    std::function<void(const CFFT3DBox&)> expect;
+  };
+  const Repair cases[] = {
+      {"a focus beyond the slices", [&](auto& b) { PutI32(b, at.counts + 16, 10); },
+       [](const CFFT3DBox& box) { EXPECT_EQ(box.DataFocus(), -1); }},
+      {"more slices than the store holds", [&](auto& b) { PutI32(b, at.counts + 12, 71); },
+       [](const CFFT3DBox& box) { EXPECT_EQ(box.SlicesStored(), 70); }},
+      {"a depth pitch of 0 keeps the box's own", [&](auto& b) { PutI32(b, at.pitch, 0); },
+       [](const CFFT3DBox& box) { EXPECT_EQ(box.DepthPitch(), 10); }},
+      {"a slant X of 150 %", [&](auto& b) { PutF64(b, at.slantX, 1.5); },
+       [](const CFFT3DBox& box) {
+         EXPECT_EQ(box.SlantX(), 1.0);
+         EXPECT_EQ(box.FrontRect().right, box.FrontRect().left);
+       }},
+      {"a slant Y of -20 %", [&](auto& b) { PutF64(b, at.slantX + 8, 1.2); },
+       [](const CFFT3DBox& box) {
+         EXPECT_EQ(box.FrontHeightShare(), 1.0);
+         EXPECT_EQ(box.SliceLimit(), 0);
+       }},
+      {"a stored front rectangle off the plot", [&](auto& b) { PutI32(b, at.pitch + 4, -5000); },
+       [](const CFFT3DBox& box) {
+         EXPECT_EQ(box.FrontRect(), (Rect{100, -1100, 800, -800}));
+         EXPECT_EQ(box.Y().PixelStart(), -1100.0);
+       }},
+      {"slices shorter than the spectrum (a block size raised after the run)",
+       [&](auto& b) {
+         PutI32(b, at.counts, 140);
+         PutI32(b, at.counts + 4, 64);
+       },
+       [](const CFFT3DBox& box) {
+         EXPECT_EQ(box.BinsPerSlice(), 64);
+         RecordingDC dc;
+         const_cast<CFFT3DBox&>(box).DrawData(dc, nullptr);  // stale slices are not drawn
+         EXPECT_TRUE(dc.Calls().empty());
+       }},
+  };
+  for (const Repair& c : cases) {
+    std::vector<uint8_t> changed = bytes;
+    c.change(changed);
+    WaterfallSetup target(1024);
+    ASSERT_TRUE(Loads(changed, target.box)) << c.what;
+    c.expect(target.box);
+    // Stored again and loaded, the repaired record stays as it is.
+    const std::vector<uint8_t> once = Stored(target.box);
+    WaterfallSetup again(1024);
+    ASSERT_TRUE(Loads(once, again.box)) << c.what;
+    EXPECT_EQ(Stored(again.box), once) << c.what;
+  }
+}
+
+TEST(Fft3dRecord, StatesARunLeavesStoreAndLoadAsTheyAre) {
+  // A focus chosen before a run that then stored fewer slices: no focus, as drawn.
+  WaterfallSetup a;
+  a.Run(30);
+  a.box.SetDataFocus(20);
+  a.Run(3);
+  EXPECT_FALSE(a.box.HasFocus());
+  const std::vector<uint8_t> focusBytes = Stored(a.box);
+  WaterfallSetup back(1024);
+  ASSERT_TRUE(Loads(focusBytes, back.box));
+  EXPECT_EQ(back.box.DataFocus(), -1);
+  EXPECT_EQ(back.box.SlicesStored(), 3);
+  EXPECT_EQ(Stored(back.box), focusBytes);
+
+  // The block size doubled after a run: the engine is new, the slices are half as long.
+  WaterfallSetup b;
+  b.Run(5);
+  b.ctx.context.record.blockSize = 512;
+  b.box.SetSource(nullptr, nullptr, 0);
+  ASSERT_EQ(b.box.BinCount(), 256);
+  const std::vector<uint8_t> blockBytes = Stored(b.box);
+  WaterfallSetup loaded(1024);
+  ASSERT_TRUE(Loads(blockBytes, loaded.box));
+  EXPECT_EQ(loaded.box.SlicesStored(), 5);
+  EXPECT_EQ(loaded.box.BinsPerSlice(), 128);
+  EXPECT_EQ(Stored(loaded.box), blockBytes);
 }

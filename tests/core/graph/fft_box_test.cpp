@@ -297,11 +297,15 @@ TEST(FftBoxRecord, RoundTripWithTheEngineAndRepairedModes) {
   EXPECT_EQ(loaded.Engine()->GetSpectrum()[8], s.box.Engine()->GetSpectrum()[8]);
   EXPECT_EQ(loaded.BlockSize(), 256);
 
-  std::vector<uint8_t> bad = mem.Bytes();
-  bad[370 + 4] = 7;  // level mode 7
-  MemoryStream badStream(bad);
-  CArchive badIn(badStream, CArchive::Mode::Load);
-  CFFTBox refused;
-  refused.Serialize(badIn);
-  EXPECT_TRUE(badIn.Failed());
+  // Any mode other than 0 is on.
+  std::vector<uint8_t> odd = mem.Bytes();
+  odd[370] = 0;
+  odd[370 + 4] = 7;  // level mode 7
+  MemoryStream oddStream(odd);
+  CArchive oddIn(oddStream, CArchive::Mode::Load);
+  CFFTBox repaired;
+  repaired.Serialize(oddIn);
+  EXPECT_FALSE(oddIn.Failed());
+  EXPECT_EQ(repaired.IsLogLevel(), 1);
+  EXPECT_EQ(repaired.IsLogFrequency(), 0);
 }
