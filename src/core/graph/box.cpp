@@ -467,6 +467,7 @@ Rect CBox::SetPlotRect(const Rect& plot) {
   // The information box has no plot: its plot rectangle stays empty whatever the layout.
   if (!IsGraphBox()) return boxRect_;
   plotRect_ = plot;
+  PlotRectMoved();
   SetXRange(x_.ValueStart(), x_.ValueEnd());
   SetYRange(y_.ValueStart(), y_.ValueEnd());
   return boxRect_;

@@ -98,6 +98,8 @@ class CFFT3DBox : public CFFTBox {
   bool HasFocus() const { return dataFocus_ >= 0 && dataFocus_ < slicesStored_; }
 
  protected:
+  // The front rectangle and the slice limit follow the plot.
+  void PlotRectMoved() override { CalcFrontRect(); }
   const float* MarkLevels() override;
   void LevelsInBins(int32_t first, int32_t last, double& minimum, double& maximum) override;
 

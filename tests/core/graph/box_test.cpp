@@ -418,7 +418,9 @@ TEST(BoxSerialize, BaseRecordLayoutAndRoundTrip) {
 
   std::vector<uint8_t> bad = b;
   const double nan = std::nan("");
-  std::memcpy(bad.data() + bad.size() - 12 - 16, &nan, 8);  // the mark value
+  const size_t markAt = b.size() - 12 - 16;  // the mark value, before its level and three flags
+  ASSERT_EQ(bad.size(), markAt + 28);
+  std::memcpy(&bad.at(markAt), &nan, sizeof nan);
   MemoryStream badStream(bad);
   CArchive badIn(badStream, CArchive::Mode::Load);
   ProbeBox refused;

@@ -102,6 +102,26 @@ TEST(Fft3dGeometry, SlicesFromTheSlantsAndTheDepthPitch) {
   EXPECT_EQ(s.box.Y().PixelEnd(), -600.0);
 }
 
+TEST(Fft3dGeometry, TheWaterfallFollowsAPlotMovedByANewLabelCell) {
+  WaterfallSetup s;
+  s.Run(5);
+  // A wider label cell moves the plot's left edge and lowers its upper edge.
+  const Rect moved{160, -1100, 1100, -130};
+  s.box.SetPlotRect(moved);
+  // 970 units high at 70 %: slices 291 high, room for 679 / 10 = 67; 940 wide at 30 %.
+  EXPECT_EQ(s.box.FrontRect(), (Rect{160, -1100, 818, -809}));
+  EXPECT_EQ(s.box.SliceLimit(), 67);
+  EXPECT_EQ(s.box.X().PixelStart(), 160.0);
+  EXPECT_EQ(s.box.X().PixelEnd(), 818.0);
+  EXPECT_EQ(s.box.Y().PixelEnd(), -809.0);
+  EXPECT_EQ(s.box.SlicesStored(), 5);  // the slices stay
+  // Every slice lies in the new plot.
+  for (int32_t i = 0; i <= s.box.SliceLimit(); ++i) {
+    const Rect r = s.box.SliceRect(i);
+    EXPECT_TRUE(r.left >= moved.left && r.right <= moved.right && r.top >= moved.top && r.bottom <= moved.bottom) << i;
+  }
+}
+
 TEST(Fft3dStore, OneSlicePerBlockUntilFullAndThenNoMoreCalculation) {
   WaterfallSetup s;
   s.Run(70);
