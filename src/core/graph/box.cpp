@@ -113,10 +113,9 @@ void CBox::Serialize(CArchive& ar) {
     // far off any page or marks that are no numbers cannot come from a box: the record is
     // corrupt.
     if (channel_ < kChannelNone || channel_ > kChannelBoth) channel_ = channelBeforeLoad;
-    constexpr int32_t kMaxCoordinate = 10000000;
     bool sane = std::isfinite(markValue_) && std::isfinite(markLevel_);
     for (const Rect* r : {&boxRect_, &plotRect_}) {
-      for (int32_t v : {r->left, r->top, r->right, r->bottom}) sane = sane && std::abs(v) <= kMaxCoordinate;
+      for (int32_t v : {r->left, r->top, r->right, r->bottom}) sane = sane && std::abs(v) <= kMaxStoredCoordinate;
     }
     if (!sane) ar.Fail();
   }

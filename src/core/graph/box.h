@@ -52,6 +52,9 @@ struct ScrollInfo {
 
 class CBox {
  public:
+  // Rectangles of a stored box lie within this many logical units (1 km) of the page origin.
+  static constexpr int32_t kMaxStoredCoordinate = 10000000;
+
   // Valid flags.
   static constexpr uint16_t kValidLabels = 0x001;
   static constexpr uint16_t kValidFrame = 0x002;

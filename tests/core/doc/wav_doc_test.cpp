@@ -453,3 +453,14 @@ TEST(WavDoc, SaveLoadSaveGivesTheSameBytesWhateverTheUserDidBefore) {
   waterfall->SetDataFocus(1);
   ExpectSaveLoadSaveIsStable(doc, "a moved box, marks and a focus");
 }
+
+TEST(WavDoc, APageGrownForABoxFarOutStillLoadsOnceSaved) {
+  CWavDoc doc;
+  doc.OnNewDocument();
+  CBox* mono = doc.GetBox(2);
+  mono->SetRect(Rect{0, -CBox::kMaxStoredCoordinate, CBox::kMaxStoredCoordinate, -CBox::kMaxStoredCoordinate + 400},
+                nullptr);
+  doc.RecalcExtent();
+  EXPECT_EQ(doc.GetDocSize(), (Size{CBox::kMaxStoredCoordinate, CBox::kMaxStoredCoordinate}));
+  ExpectSaveLoadSaveIsStable(doc, "a box at the far end of the page");
+}
