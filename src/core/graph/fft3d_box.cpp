@@ -248,7 +248,10 @@ int32_t CFFT3DBox::LabelSlant() const {
   const double depthHeight = (1 - frontHeightShare_) * (plotRect_.bottom - plotRect_.top);
   if (!(depthHeight > 0)) return 0;
   const double h = (plotRect_.right - plotRect_.left) * slantX_ / depthHeight * 20;
-  return static_cast<int32_t>(std::clamp(std::trunc(h), -1e6, 1e6));
+  // A flat, wide waterfall leans its labels far: never further than keeps a label under
+  // the plot's left edge inside the box.
+  const int32_t room = std::max(0, plotRect_.left - boxRect_.left - LabelCell().width / 2);
+  return static_cast<int32_t>(std::clamp(std::trunc(h), 0.0, double(room)));
 }
 
 void CFFT3DBox::DrawScale(DeviceContext& dc, const Rect* clip) {
@@ -256,7 +259,7 @@ void CFFT3DBox::DrawScale(DeviceContext& dc, const Rect* clip) {
   // the X labels and their tick marks continue the depth direction forward and down.
   ScaleGeometry g;
   g.backWall = true;
-  g.depth = SliceOffset(slicesStored_);  // the depth of the whole waterfall
+  g.depth = SliceOffset(SlicesOnThePlot());  // the depth of the whole waterfall
   g.labelSlant = LabelSlant();
   g.xTickMarkStart = kSlantedTickMarkStart;
   g.yLabelGap = kYLabelGap;
@@ -309,10 +312,12 @@ void CFFT3DBox::DrawSlice(DeviceContext& dc, int32_t i, int fill, const Rect* cl
 }
 
 void CFFT3DBox::DrawData(DeviceContext& dc, const Rect* clip) {
-  for (int32_t n = slicesStored_ - 1; n >= 0; --n) DrawSlice(dc, n, 1, clip);
+  for (int32_t n = SlicesOnThePlot() - 1; n >= 0; --n) DrawSlice(dc, n, 1, clip);
 }
 
-void CFFT3DBox::Redraw(DeviceContext& dc, const Rect* clip) { DrawSlice(dc, slicesStored_ - 1, 0, clip); }
+void CFFT3DBox::Redraw(DeviceContext& dc, const Rect* clip) {
+  if (slicesStored_ <= SlicesOnThePlot()) DrawSlice(dc, slicesStored_ - 1, 0, clip);
+}
 
 int CFFT3DBox::DrawCursor(DeviceContext& dc, const Rect* clip, int erase) {
   // Without a focus there is no slice to carry the mark.

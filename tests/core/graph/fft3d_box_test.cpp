@@ -362,3 +362,73 @@ TEST(Fft3dRecord, StatesARunLeavesStoreAndLoadAsTheyAre) {
   EXPECT_EQ(loaded.box.BinsPerSlice(), 128);
   EXPECT_EQ(Stored(loaded.box), blockBytes);
 }
+
+namespace {
+bool Inside(const Rect& r, Point p) { return p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom; }
+}  // namespace
+
+// Every accepted setting of the 3D dialog, on a large plot, a document's default 3D box,
+// the smallest box the placement makes and a flat box made wide, with the slices of a run made under the setting and
+// with those of a run under other settings kept through the change: the grid and the slices
+// stay inside the plot, and the X labels and their tick marks (which lean along the depth
+// into the label margin below the plot) inside the box.
+TEST(Fft3dDrawing, EveryLineStaysInsideThePlotForEverySettingTheDialogAccepts) {
+  struct Geometry {
+    Rect box;
+    Rect plot;
+  };
+  const Geometry geometries[] = {
+      {kBoxRect, kPlotRect},
+      {{0, -600, 1200, 0}, {120, -510, 1145, -70}},
+      {{0, -340, 375, 0}, {120, -250, 320, -70}},
+      {{0, -340, 2400, 0}, {120, -250, 2345, -70}},  // widened by the user
+  };
+  for (const Geometry& geometry : geometries) {
+    for (int32_t slantX : {0, 30, 60}) {
+      for (int32_t slantY : {30, 70, 90}) {
+        for (int32_t pitch : {5, 20, 50}) {
+          for (bool kept : {false, true}) {
+            const Fft3DSettings setting{slantX, slantY, pitch, kFill};
+            WaterfallSetup s(256 * 150, kept ? Fft3DSettings{30, 70, 5, kFill} : setting);
+            s.box.SetRect(geometry.box, &geometry.plot);
+            s.box.SetDefaultRanges();
+            s.Run(150);
+            if (kept) s.box.ApplySettings3D(setting);
+            s.box.SetDataFocus(s.box.SlicesOnThePlot() - 1);
+            s.box.SetMarkValue(250.0);
+            s.box.SetCrossHair(1);
+            RecordingDC dc;  // the read-out of the cursor is not looked at: it may be wider than a box
+            s.box.DrawScale(dc, nullptr);
+            s.box.DrawData(dc, nullptr);
+            RecordingDC cursor;
+            s.box.DrawCursor(cursor, nullptr, 0);
+            for (const DcCall& c : cursor.CallsOf(DcCall::kLine)) {
+              EXPECT_TRUE(Inside(geometry.plot, c.from) && Inside(geometry.plot, c.to)) << "the cursor";
+            }
+            const Rect& box = geometry.box;
+            const Rect& plot = geometry.plot;
+            const std::string what = std::to_string(box.right) + " wide, " + std::to_string(slantX) + "/" +
+                                     std::to_string(slantY) + "/" + std::to_string(pitch) + (kept ? " kept" : "");
+            for (const DcCall& c : dc.Calls()) {
+              if (c.kind == DcCall::kLine) {
+                const bool tickMark = c.from.y < plot.top || c.to.y < plot.top;
+                const Rect& limit = tickMark ? box : plot;
+                EXPECT_TRUE(Inside(limit, c.from) && Inside(limit, c.to))
+                    << what << ": (" << c.from.x << "," << c.from.y << ")-(" << c.to.x << "," << c.to.y << ")";
+              } else if (c.kind == DcCall::kPolygon) {
+                for (Point p : c.points) EXPECT_TRUE(Inside(plot, p)) << what << ": (" << p.x << "," << p.y << ")";
+              } else if (c.kind == DcCall::kText) {
+                const int32_t width = RecordingDC::MeasureWithHeight(c.text, c.fontHeight).cx;
+                const int32_t left = (c.textAlign & kAlignCenter) == kAlignCenter ? c.to.x - width / 2
+                                     : (c.textAlign & kAlignRight) == kAlignRight ? c.to.x - width
+                                                                                  : c.to.x;
+                EXPECT_TRUE(Inside(box, c.to) && left >= box.left && left + width <= box.right)
+                    << what << ": \"" << c.text << "\" from x " << left << " to " << left + width;
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+}
