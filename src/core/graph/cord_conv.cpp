@@ -96,6 +96,11 @@ void CCordConv::CalcScale() {
   }
   scale_ = (pixelEnd_ - pixelStart_) / (u1 - u0);
   offset_ = pixelStart_ - u0 * scale_;
+  if (!std::isfinite(scale_) || !std::isfinite(offset_)) {
+    // A range too narrow (or too wide) for doubles maps like an empty one.
+    scale_ = 0.0;
+    offset_ = 0.0;
+  }
 }
 
 int CCordConv::ValueToPixel(double value) const {

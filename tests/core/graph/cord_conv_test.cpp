@@ -76,6 +76,11 @@ TEST(CordConvMapping, EmptyRangeHasNoScaleAndStopsTicksAtOnce) {
   CCordConv flat;
   flat.SetRange(-200, 200, 0.0, 0.0);
   EXPECT_TRUE(Walk(flat, -1.0, 0).empty());
+  // A range narrower than doubles can divide by maps as an empty one, never to infinity.
+  CCordConv tiny;
+  tiny.SetRange(129, -59, 0.0, 4e-315);
+  EXPECT_EQ(tiny.Scale(), 0.0);
+  EXPECT_EQ(tiny.Offset(), 0.0);
 }
 
 TEST(CordConvMapping, DecibelAxisIsLinearInDecibels) {
