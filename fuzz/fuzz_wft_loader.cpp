@@ -1,8 +1,12 @@
 // Feeds arbitrary bytes to the document loader: it must refuse or accept without reading
 // out of bounds, crashing, hanging or allocating more than the file can fill, and what it
-// accepts must store again and draw on a recording device context.
+// accepts must draw on a recording device context and store again - and what it stores must
+// load again and store as the same bytes (whatever the program saves, it opens again as it
+// was).
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <vector>
 
 #include "core/io/archive.h"
 #include "core/io/byte_stream.h"
@@ -18,6 +22,16 @@ class SilentPrompt : public Prompt {
     return PromptAnswer::Ok;
   }
 };
+
+std::vector<uint8_t> Stored(CWavDoc& doc) {
+  MemoryStream out;
+  {
+    CArchive store(out, CArchive::Mode::Store);
+    doc.Serialize(store);
+    store.Flush();
+  }
+  return out.TakeBytes();
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -30,8 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   RecordingDC dc;
   dc.SetMapping(DeviceMapping::ForPage(doc.Page().width, doc.Page().height, 96, 96));
   DrawBoxPage(dc, doc, Rect{0, -doc.Page().height, doc.Page().width, 0});
-  MemoryStream out;
-  CArchive store(out, CArchive::Mode::Store);
-  doc.Serialize(store);
+  const std::vector<uint8_t> first = Stored(doc);
+  MemoryStream again(first);
+  CArchive load(again, CArchive::Mode::Load);
+  CWavDoc back;
+  if (!back.Serialize(load)) std::abort();  // saved, but refused when opened
+  if (Stored(back) != first) std::abort();  // opened, but saved differently
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/io/safe_file.h"
 #include "core/platform/prompt.h"
 
 bool CliArgs::Parse(const std::vector<std::string>& argv, const CliOptionSpec& spec) {
@@ -90,6 +91,13 @@ int UsageError(const CliCommand& command, const std::string& message) {
   std::fprintf(stderr, "sonvue-cli %s: %s\n(see sonvue-cli %s --help)\n", command.name,
                message.c_str(), command.name);
   return kExitUsage;
+}
+
+int RefuseOutputOverInput(const CliCommand& command, const std::string& in, const std::string& out) {
+  if (!IsSameFile(in, out)) return kExitOk;
+  std::fprintf(stderr, "sonvue-cli %s: %s is the input file %s; choose another output\n", command.name,
+               out.c_str(), in.c_str());
+  return kExitRefused;
 }
 
 namespace {

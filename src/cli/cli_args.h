@@ -48,5 +48,9 @@ inline constexpr int kExitUsage = 2;    // the command line itself is wrong
 // Prints "sonvue-cli NAME: MESSAGE" on stderr and returns kExitUsage.
 int UsageError(const CliCommand& command, const std::string& message);
 
+// An output that is the input file itself (the same device and inode, also through links)
+// would destroy the input: prints why and returns kExitRefused; kExitOk otherwise.
+int RefuseOutputOverInput(const CliCommand& command, const std::string& in, const std::string& out);
+
 const std::vector<const CliCommand*>& CliCommands();
 int RunCli(int argc, char** argv);

@@ -12,6 +12,8 @@ int RunCut(CliArgs& args) {
   if (!args.UInt("--from", from, 0) || !args.UInt("--to", to, 0)) {
     return UsageError(kCutCommand, args.error());
   }
+  if (int status = RefuseOutputOverInput(kCutCommand, args.Positional()[0], args.Positional()[1]); status != kExitOk)
+    return status;
   CWave wave;
   if (!wave.LoadWaveFile(args.Positional()[0])) {
     std::fprintf(stderr, "sonvue-cli cut: %s cannot be read\n", args.Positional()[0].c_str());
@@ -37,7 +39,8 @@ extern const CliCommand kCutCommand = {
     "Saves frames A up to (not including) B as the program's \"save wave\" does:\n"
     "A = B = 0 (the default) saves the whole wave; a start at or beyond the end of the\n"
     "wave saves the whole wave; a nonzero A not below B is refused (exit 1) and OUT is\n"
-    "left untouched. OUT is replaced only when it has been written completely.\n",
+    "left untouched. OUT is replaced only when it has been written completely; OUT may\n"
+    "not be IN itself.\n",
     {{"--from", "--to"}, {}},
     RunCut,
 };

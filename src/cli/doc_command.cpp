@@ -1,6 +1,6 @@
-// sonvue-cli doc IN.wav OUT.wft: a document made as the program makes it - the WAVE file
-// opened with its default boxes, the asked boxes added, a stepping analysis over the FFT
-// range - saved with its spectra.
+// sonvue-cli doc IN OUT.wft: a document made as the program makes it - the WAVE file opened
+// with its default boxes, the asked boxes added, a stepping analysis over the FFT range -
+// or a document opened and saved again, analysed anew only when analysis options are given.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,11 +12,21 @@
 
 namespace {
 
+// The options that call for a new analysis of a document.
+bool AnalysisAsked(const CliArgs& args) {
+  for (const char* option : kAnalysisValuedOptions) {
+    if (args.Has(option)) return true;
+  }
+  for (const char* option : kAnalysisFlagOptions) {
+    if (args.Has(option)) return true;
+  }
+  return args.Has("--boxes") || args.Has("--log-frequency") || args.Has("--db");
+}
+
 int RunDoc(CliArgs& args) {
-  if (args.Positional().size() != 2) return UsageError(kDocCommand, "needs IN.wav and OUT.wft");
+  if (args.Positional().size() != 2) return UsageError(kDocCommand, "needs IN.wav (or IN.wft) and OUT.wft");
   const std::string& in = args.Positional()[0];
   const std::string& out = args.Positional()[1];
-  if (!IsWavePath(in)) return UsageError(kDocCommand, "IN must be a WAVE file (.wav)");
   if (IsWavePath(out)) return UsageError(kDocCommand, "OUT is the document (.wft), not a WAVE file");
 
   AnalysisOptions options;
@@ -30,6 +40,7 @@ int RunDoc(CliArgs& args) {
   if (auto text = args.Value("--log-frequency"); text && !ParseOnOff(*text, logFrequency)) {
     return UsageError(kDocCommand, "--log-frequency takes on or off, not \"" + *text + "\"");
   }
+  if (int status = RefuseOutputOverInput(kDocCommand, in, out); status != kExitOk) return status;
 
   AppSettings app;
   CWavDoc doc(&app);
@@ -37,9 +48,11 @@ int RunDoc(CliArgs& args) {
     std::fprintf(stderr, "sonvue-cli doc: %s cannot be read\n", in.c_str());
     return kExitRefused;
   }
-  if (int status = AnalyseDocument(doc, options, types, true, logFrequency, args.Has("--db"), kDocCommand);
-      status != kExitOk) {
-    return status;
+  if (IsWavePath(in) || AnalysisAsked(args)) {
+    if (int status = AnalyseDocument(doc, options, types, true, logFrequency, args.Has("--db"), kDocCommand);
+        status != kExitOk) {
+      return status;
+    }
   }
   if (!doc.OnSaveDocument(out)) return kExitRefused;
   return kExitOk;
@@ -49,17 +62,19 @@ int RunDoc(CliArgs& args) {
 
 extern const CliCommand kDocCommand = {
     "doc",
-    "make a .wft document of a WAVE file with analysed spectrum boxes",
-    "usage: sonvue-cli doc IN.wav OUT.wft [--boxes LIST] [--log-frequency on|off] [--db]\n"
+    "make a .wft document of a WAVE file with analysed spectrum boxes, or save a document again",
+    "usage: sonvue-cli doc IN.wav|IN.wft OUT.wft [--boxes LIST] [--log-frequency on|off] [--db]\n"
     "         [--block N] [--average A] [--overlap K] [--window] [--mean-removal]\n"
     "         [--from F] [--to T]\n"
     "\n"
     "Opens IN as the program opens a WAVE file (information and wave boxes, the FFT range\n"
     "the whole wave), adds the boxes of LIST (info, wave:C, fft:C, fft3d:C with C one of\n"
     "L, R, M, separated by commas), runs a stepping analysis over the FFT range (the\n"
-    "options as for sonvue-cli spectrum) and saves the document with its spectra. OUT is\n"
-    "replaced only when it has been written completely. Open it with the program or draw it\n"
-    "with sonvue-cli render.\n",
+    "options as for sonvue-cli spectrum) and saves the document with its spectra.\n"
+    "A document IN.wft is opened as the program opens it and saved again as it is; with\n"
+    "any of the options above its boxes are added to and analysed anew the same way.\n"
+    "OUT is replaced only when it has been written completely, and may not be IN itself.\n"
+    "Open it with the program or draw it with sonvue-cli render.\n",
     {{"--boxes", "--log-frequency", "--block", "--average", "--overlap", "--from", "--to"},
      {"--db", "--window", "--mean-removal"}},
     RunDoc,

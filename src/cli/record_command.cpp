@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/sound_session.h"
+#include "core/io/safe_file.h"
 #include "core/platform/prompt.h"
 #include "core/wave/wave.h"
 
@@ -39,6 +40,15 @@ int RunRecord(CliArgs& args) {
   }
   const uint32_t frames = static_cast<uint32_t>(frameCount);
   const std::string& path = args.Positional()[0];
+
+  // OUT must be writable before anything is recorded; the recording goes there at the end,
+  // replacing an existing OUT only when it is complete.
+  SafeFileWriter out;
+  if (!out.Begin(path)) {
+    std::fprintf(stderr, "sonvue-cli record: %s cannot be written (%s); nothing was recorded\n", path.c_str(),
+                 out.Error().c_str());
+    return kExitRefused;
+  }
 
   CliSoundSession session;
   CWave wave;
@@ -74,7 +84,11 @@ int RunRecord(CliArgs& args) {
     std::fprintf(stderr, "sonvue-cli record: nothing was recorded; %s was not written\n", path.c_str());
     return kExitRefused;
   }
-  if (!wave.SaveWaveFile(path, 0, 0)) return kExitRefused;
+  if (wave.WriteWave(out.Stream(), 0, 0) != 0 || !out.Commit()) {
+    out.Abort();
+    AppMessage("Failed to save file", PromptButtons::Ok, PromptIcon::Error);
+    return kExitRefused;
+  }
   return status;
 }
 
@@ -88,6 +102,7 @@ extern const CliCommand kRecordCommand = {
     "Records S seconds (a decimal number) from the sound server's input and saves them as\n"
     "OUT.wav. Defaults: 44100 Hz, 16 bits, 2 channels; R from 1000 to 192000 Hz.\n"
     "\n"
+"OUT is checked before the device starts: an OUT that cannot be written exits 1 at once.\n"
     "When the device cannot be opened (no sound server, no device, a format it refuses) the\n"
     "reason is printed, nothing is written and the exit status is 1. When the device goes\n"
     "away during the recording, or Ctrl-C stops it, the frames recorded up to there are\n"

@@ -129,6 +129,7 @@ int RunRender(CliArgs& args) {
     std::fprintf(stderr, "sonvue-cli render: %s cannot be read\n", in.c_str());
     return kExitRefused;
   }
+  if (int status = RefuseOutputOverInput(kRenderCommand, in, out); status != kExitOk) return status;
   const double loadMs = MsSince(start);
   const auto analysisStart = std::chrono::steady_clock::now();
   if (!document) {
@@ -207,7 +208,8 @@ extern const CliCommand kRenderCommand = {
     "  --focus K        makes slice K (0 the front; at most the last) the 3D boxes' focus\n"
     "  --timing         prints the milliseconds spent loading, analysing and drawing\n"
     "\n"
-    "A file the program refuses exits 1, with its messages on stderr.\n",
+    "OUT is replaced only by the complete picture and may not be IN itself. A file the\n"
+    "program refuses, or an OUT that cannot be written, exits 1 with the reason on stderr.\n",
     {{"--width-mm", "--dpi", "--boxes", "--log-frequency", "--block", "--average", "--overlap",
       "--from", "--to", "--slant-x", "--slant-y", "--depth-pitch", "--mark", "--focus"},
      {"--timing", "--db", "--window", "--mean-removal"}},

@@ -96,6 +96,9 @@ int RunSpectrum(CliArgs& args) {
 
   CWavDoc page;
   if (!IsWavePath(inPath)) return Refuse(inPath + " is no WAVE file (.wav)");
+  if (auto out = args.Value("--out")) {
+    if (int status = RefuseOutputOverInput(kSpectrumCommand, inPath, *out); status != kExitOk) return status;
+  }
   std::FILE* probe = std::fopen(inPath.c_str(), "rb");
   if (!probe) return Refuse(inPath + ": no such file");
   std::fclose(probe);
@@ -160,7 +163,8 @@ extern const CliCommand kSpectrumCommand = {
     "  --log-frequency on|off  the spectrum boxes' frequency axis (the file is not affected)\n"
     "  --from F --to T  the range in frames (default the whole wave)\n"
     "  --db             levels in dB against full scale instead of per cent\n"
-    "  --out FILE       write FILE (replaced only when complete) instead of standard output\n"
+    "  --out FILE       write FILE (replaced only when complete; not IN) instead of standard\n"
+    "                   output\n"
     "  --threads K      1 analyses every box on one thread; 0 (default) gives each spectrum\n"
     "                   box a thread of its own (the results are the same)\n"
     "\n"

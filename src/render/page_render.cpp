@@ -1,6 +1,7 @@
 #include "render/page_render.h"
 
 #include <QBuffer>
+#include <QFile>
 
 #include <QPageSize>
 #include <QPainter>
@@ -8,9 +9,25 @@
 #include <QSvgGenerator>
 
 #include "core/graph/page_drawing.h"
+#include "core/io/safe_file.h"
 #include "render/qt_device_context.h"
 
 namespace {
+
+// Puts a finished picture in place through the safe save: the file at path is replaced only
+// by the complete picture. An empty text, or why not.
+QString SaveBytes(const QByteArray& bytes, const QString& path) {
+  SafeFileWriter writer;
+  const std::string target = QFile::encodeName(path).toStdString();
+  if (!writer.Begin(target) || !writer.Stream().Write(bytes.constData(), static_cast<size_t>(bytes.size())) ||
+      !writer.Commit()) {
+    const std::string why = writer.Error().empty() ? std::string("the file cannot be written") : writer.Error();
+    writer.Abort();
+    return QStringLiteral("cannot write ") + path + QStringLiteral(" (") + QString::fromStdString(why) +
+           QStringLiteral(")");
+  }
+  return {};
+}
 
 Rect WholePage(const Size& page) { return Rect{0, -page.cy, page.cx, 0}; }
 
@@ -47,17 +64,11 @@ QImage RenderPageImage(BoxPage& page, int dpi) {
   return image;
 }
 
-QString RenderPagePng(BoxPage& page, const QString& path, int dpi) {
-  QImage image = RenderPageImage(page, dpi);
-  if (image.isNull()) return QStringLiteral("the page is empty or too large for an image");
-  if (!image.save(path, "PNG")) return QStringLiteral("cannot write ") + path;
-  return {};
-}
+namespace {
 
-QString RenderPagePdf(BoxPage& page, const QString& path, int dpi) {
-  const Size size = page.GetDocSize();
-  if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return QStringLiteral("the page is empty");
-  QPdfWriter writer(path);
+// Draws the page as one PDF page of its physical size into device; an empty text, or why not.
+QString DrawPdf(QIODevice& device, BoxPage& page, const Size& size, int dpi, const QString& what) {
+  QPdfWriter writer(&device);
   writer.setResolution(dpi);
   writer.setPageSize(QPageSize(QSizeF(size.cx / 10.0, size.cy / 10.0), QPageSize::Millimeter,
                                QString(), QPageSize::ExactMatch));
@@ -65,14 +76,12 @@ QString RenderPagePdf(BoxPage& page, const QString& path, int dpi) {
   writer.setTitle(QStringLiteral("Sonvue page"));
   writer.setCreator(QStringLiteral("Sonvue"));
   QPainter painter;
-  if (!painter.begin(&writer)) return QStringLiteral("cannot write ") + path;
+  if (!painter.begin(&writer)) return QStringLiteral("cannot write ") + what;
   const DeviceMapping mapping = DeviceMapping::ForPage(size.cx, size.cy, dpi, dpi);
   DrawWholePage(painter, QtDeviceContext::Surface::kPrinter, page, size, mapping);
-  if (!painter.end()) return QStringLiteral("cannot write ") + path;
+  if (!painter.end()) return QStringLiteral("cannot write ") + what;
   return {};
 }
-
-namespace {
 
 // Draws the page into a generator whose output has been set; an empty text, or why not.
 QString DrawSvg(QSvgGenerator& generator, BoxPage& page, int dpi, bool asPicture, const QString& what) {
@@ -95,10 +104,40 @@ QString DrawSvg(QSvgGenerator& generator, BoxPage& page, int dpi, bool asPicture
 
 }  // namespace
 
+QString RenderPagePng(BoxPage& page, const QString& path, int dpi) {
+  QImage image = RenderPageImage(page, dpi);
+  if (image.isNull()) return QStringLiteral("the page is empty or too large for an image");
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return QStringLiteral("cannot encode ") + path;
+  return SaveBytes(bytes, path);
+}
+
+QString RenderPagePdf(BoxPage& page, const QString& path, int dpi) {
+  const Size size = page.GetDocSize();
+  if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return QStringLiteral("the page is empty");
+  QByteArray bytes;
+  {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QString error = DrawPdf(buffer, page, size, dpi, path);
+    if (!error.isEmpty()) return error;
+  }
+  return SaveBytes(bytes, path);
+}
+
 QString RenderPageSvg(BoxPage& page, const QString& path, int dpi, bool asPicture) {
-  QSvgGenerator generator;
-  generator.setFileName(path);
-  return DrawSvg(generator, page, dpi, asPicture, path);
+  QByteArray bytes;
+  {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    QString error = DrawSvg(generator, page, dpi, asPicture, path);
+    if (!error.isEmpty()) return error;
+  }
+  return SaveBytes(bytes, path);
 }
 
 QByteArray RenderPageSvgBytes(BoxPage& page, int dpi) {

@@ -28,7 +28,9 @@ QImage RenderPageImage(BoxPage& page, int dpi = kDefaultImageDpi);
 void DrawPageWithPainter(QPainter& painter, QtDeviceContext::Surface surface, BoxPage& page,
                          int dpiX, int dpiY, QPoint origin = QPoint());
 
-// Each writes the file and returns an empty text, or a text that says why it could not.
+// Each draws the picture in memory and puts it in place through the safe save (an existing
+// file is replaced only by a complete picture) and returns an empty text, or a text that
+// says why it could not.
 QString RenderPagePng(BoxPage& page, const QString& path, int dpi = kDefaultImageDpi);
 QString RenderPagePdf(BoxPage& page, const QString& path, int dpi = kDefaultPdfDpi);
 // An SVG file is drawn as a printed page (every device column of its resolution shows the

@@ -164,3 +164,21 @@ TEST(CliDoc, MakesADocumentWithAnalysedSpectraThatRenderDraws) {
   EXPECT_EQ(RunSonvueCli({"doc", dir.Path("in.wav"), dir.Path("x.wav")}).status, 2);
   EXPECT_EQ(RunSonvueCli({"doc", dir.Path("missing.wav"), dir.Path("x.wft")}).status, 1);
 }
+
+TEST(CliDoc, ADocumentOpenedAndSavedAgainKeepsItsBytesAndIsAnalysedAnewOnlyWhenAsked) {
+  TempDir dir;
+  WriteWave(dir.Path("in.wav"), 2, 30000);
+  CliResult r = RunSonvueCli({"doc", dir.Path("in.wav"), dir.Path("a.wft"), "--boxes",
+                              "wave:M,fft:L,fft:R,fft:M,fft3d:L,fft3d:R,fft3d:M", "--block", "512"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = RunSonvueCli({"doc", dir.Path("a.wft"), dir.Path("b.wft")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadAllBytes(dir.Path("b.wft")), ReadAllBytes(dir.Path("a.wft")));
+
+  r = RunSonvueCli({"doc", dir.Path("a.wft"), dir.Path("c.wft"), "--block", "1024"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = RunSonvueCli({"info", dir.Path("c.wft")});
+  EXPECT_NE(r.out.find("block_size: 1024\n"), std::string::npos) << r.out;
+  EXPECT_NE(ReadAllBytes(dir.Path("c.wft")), ReadAllBytes(dir.Path("a.wft")));
+  EXPECT_EQ(RunSonvueCli({"doc", dir.Path("a.wft"), dir.Path("a.wft")}).status, 1);
+}

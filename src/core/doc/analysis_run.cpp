@@ -55,14 +55,10 @@ int CWavDoc::RunDirection() const {
 bool CWavDoc::StartRun() {
   AnalysisSettings& s = context_.record;
   if (s.realTimeMode != kRealTimeOff) {
-    if (!PrepareDevice()) {
+    const DeviceStart result = PrepareDevice();
+    if (result != DeviceStart::kStarted) {
       // The user pressed record or play: say why nothing happens.
-      const int direction = RunDirection();
-      std::string why = wave_.Device() ? wave_.Device()->ErrorMessage(direction) : std::string();
-      if (why.empty()) {
-        why = wave_.Device() ? "サウンドデバイスを開けません。" : "サウンドデバイスがありません。";
-        if (s.realTimeMode == kRealTimePlayback && wave_.FrameCount() == 0) why = "再生するウェーブデータがありません。";
-      }
+      const std::string why = DeviceStartMessage(result);
       s.realTimeMode = kRealTimeOff;
       AppMessage(why);
       return false;
@@ -89,24 +85,69 @@ bool CWavDoc::StartStepping() {
   return true;
 }
 
-bool CWavDoc::PrepareDevice() {
+std::string CWavDoc::DeviceStartMessage(DeviceStart result) const {
+  switch (result) {
+    case DeviceStart::kStarted:
+      return {};
+    case DeviceStart::kEmptyRecording:
+      return "録音時間が0です。録音設定で録音時間を指定してください。";
+    case DeviceStart::kNoBuffer:
+      return "録音用のメモリを確保できません。録音時間か録音形式を見直してください。";
+    case DeviceStart::kRangeOutsideWave:
+      return "FFT対象範囲の開始位置がウェーブデータの外にあります。";
+    case DeviceStart::kNothingToPlay:
+      return "再生するウェーブデータがありません。";
+    case DeviceStart::kDeviceRefused:
+      break;
+  }
+  const int direction = RunDirection();
+  std::string why = wave_.Device() ? wave_.Device()->ErrorMessage(direction) : std::string();
+  if (why.empty()) why = wave_.Device() ? "サウンドデバイスを開けません。" : "サウンドデバイスがありません。";
+  return why;
+}
+
+CWavDoc::DeviceStart CWavDoc::PrepareDevice() {
   AnalysisSettings& s = context_.record;
   newBuffer_ = false;
+  if (s.realTimeMode == kRealTimePlayback && wave_.FrameCount() == 0) return DeviceStart::kNothingToPlay;
+  // The user's wave stays whole until the device has started: a start that fails gives it
+  // back with its range, untouched.
+  const uint32_t rangeStart = s.fftRangeStart;
+  const uint32_t rangeEnd = s.fftRangeEnd;
+  CWave previous;
   if (s.realTimeMode == kRealTimeRecording && RecordingNeedsNewBuffer(wave_, s)) {
-    wave_.Free();
-    wave_.SetFormat(s.recordingRateHz, s.recordingBits, s.recordingChannels);
-    uint64_t frames = uint64_t{s.recordingFrames} + (s.continuousRecording ? wave_.MsToFrames(1000) : 0);
-    if (frames == 0 || frames > 0xFFFFFFFFull || !wave_.Allocate(static_cast<uint32_t>(frames))) return false;
+    if (s.recordingFrames == 0) return DeviceStart::kEmptyRecording;
+    CWave fresh;
+    fresh.SetFormat(s.recordingRateHz, s.recordingBits, s.recordingChannels);
+    uint64_t frames = uint64_t{s.recordingFrames} + (s.continuousRecording ? fresh.MsToFrames(1000) : 0);
+    if (frames > 0xFFFFFFFFull || !fresh.Allocate(static_cast<uint32_t>(frames))) return DeviceStart::kNoBuffer;
+    previous.TakeSamplesFrom(wave_);  // also ends any device use of the old wave
+    wave_.TakeSamplesFrom(fresh);
     RecalcAllBoxes();
     s.fftRangeStart = 0;
     s.fftRangeEnd = wave_.FrameCount();
     newBuffer_ = true;
   }
-  if (s.fftRangeStart >= wave_.FrameCount()) return false;
+  auto giveBack = [&](DeviceStart why) {
+    if (newBuffer_) {
+      wave_.TakeSamplesFrom(previous);
+      RecalcAllBoxes();
+      newBuffer_ = false;
+    }
+    s.fftRangeStart = rangeStart;
+    s.fftRangeEnd = rangeEnd;
+    return why;
+  };
+  if (s.fftRangeStart >= wave_.FrameCount()) return giveBack(DeviceStart::kRangeOutsideWave);
   const uint32_t count = std::min(wave_.FrameCount(), s.fftRangeEnd) - s.fftRangeStart;
-  if (s.realTimeMode == kRealTimePlayback) return wave_.Play(s.fftRangeStart, count);
-  s.fftRangeEnd = s.fftRangeStart;  // the end follows the recording
-  return s.continuousRecording ? wave_.RecordRing() : wave_.Record(s.fftRangeStart, count);
+  bool started;
+  if (s.realTimeMode == kRealTimePlayback) {
+    started = wave_.Play(s.fftRangeStart, count);
+  } else {
+    s.fftRangeEnd = s.fftRangeStart;  // the end follows the recording
+    started = s.continuousRecording ? wave_.RecordRing() : wave_.Record(s.fftRangeStart, count);
+  }
+  return started ? DeviceStart::kStarted : giveBack(DeviceStart::kDeviceRefused);
 }
 
 uint32_t CWavDoc::DevicePosition() {

@@ -116,7 +116,7 @@ std::vector<int> DefaultBoxTypes(uint16_t channels) {
   return {kBoxInfo, kBoxWaveLeft, kBoxWaveRight};
 }
 
-bool FitPageToBoxes(std::span<const PlacedBox> boxes, PageLayout& layout) {
+bool FitPageToBoxes(std::span<const PlacedBox> boxes, PageLayout& layout, const PageLayout& base) {
   if (boxes.empty()) return false;
   int32_t right = INT32_MIN, lowest = INT32_MAX;
   for (const PlacedBox& b : boxes) {
@@ -124,8 +124,8 @@ bool FitPageToBoxes(std::span<const PlacedBox> boxes, PageLayout& layout) {
     lowest = std::min({lowest, b.rect.top, b.rect.bottom});
   }
   if (right <= 99 || lowest >= -99) return false;
-  // The page only grows: a page of the default size keeps it while the boxes fit on it.
-  layout.width = std::max(layout.width, right + layout.rightMargin);
-  layout.height = std::max(layout.height, layout.bottomMargin - lowest);
+  // A page of the default size keeps it while the boxes fit on it.
+  layout.width = std::max(base.width, right + layout.rightMargin);
+  layout.height = std::max(base.height, layout.bottomMargin - lowest);
   return true;
 }

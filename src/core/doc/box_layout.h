@@ -68,8 +68,10 @@ PlannedBox PlanBoxRects(int type, bool plain, std::span<const PlacedBox> existin
 // box, then the mono wave box for one channel or the left and right wave boxes.
 std::vector<int> DefaultBoxTypes(uint16_t channels);
 
-// Grows the page to enclose the boxes: when there is a box, the largest right edge is above
-// 99 and the lowest edge below -99, the width becomes at least largest right + right margin
-// and the height at least bottom margin - lowest edge, and true; otherwise false and the
-// layout keeps its size. The page never shrinks below the size it has.
-bool FitPageToBoxes(std::span<const PlacedBox> boxes, PageLayout& layout);
+// Sizes the page to enclose the boxes: when there is a box, the largest right edge is above
+// 99 and the lowest edge below -99, the width becomes the larger of the base width and
+// largest right + right margin, the height the larger of the base height and bottom margin
+// - lowest edge, and true; otherwise false and the layout keeps its size. The base is the
+// page of a new document, so a page that grew for a box moved away shrinks back once the
+// box returns.
+bool FitPageToBoxes(std::span<const PlacedBox> boxes, PageLayout& layout, const PageLayout& base);

@@ -17,11 +17,7 @@ bool RunTimerLoop::Start() {
   return started;
 }
 
-void RunTimerLoop::Stop() {
-  doc_.StopRun();
-  host_.KillTimer();
-  host_.RefreshPanel();
-}
+void RunTimerLoop::Stop() { doc_.StopRun(); }
 
 void RunTimerLoop::CountTick() {
   ++g_tickCounter;

@@ -32,7 +32,8 @@ class RunTimerLoop {
   // Returns what StartRun returned (the timer runs either way; its first tick ends a run
   // that could not start).
   bool Start();
-  // Stops the run (StopRun) and the timer.
+  // Stops the run (StopRun). The timer is left running on purpose: its next tick finds the
+  // run idle, kills the timer and refreshes the panel, which then shows the run's end.
   void Stop();
   // One tick of the timer.
   void OnTimer();

@@ -22,8 +22,11 @@ constexpr int32_t kOldestFullRecordVersion = 219;  // files up to this one lack 
 constexpr uint32_t kStashFrames = 4096;
 constexpr size_t kWaveFileNameFromTitle = 100;
 
-// Sizes a stored record may describe; anything else is refused as corrupt.
-constexpr int32_t kMaxPageExtent = 1000000;  // 100 m in 0.1 mm
+// Sizes a stored record may describe; anything else is refused as corrupt. Margins may be
+// as large as a box may lie from the origin, and a page as large as such a box and its
+// margin make it (the page is worked out from the boxes again on loading).
+constexpr int32_t kMaxMargin = CBox::kMaxStoredCoordinate;
+constexpr int32_t kMaxPageExtent = 2 * CBox::kMaxStoredCoordinate;
 constexpr int32_t kMaxFontHeight = 10000;    // 1 m
 
 bool IsWaveBoxType(int type) { return type >= kBoxWaveLeft && type <= kBoxWaveMono; }
@@ -31,9 +34,10 @@ bool IsWaveBoxType(int type) { return type >= kBoxWaveLeft && type <= kBoxWaveMo
 bool IsPowerOfTwo(uint32_t n) { return n != 0 && (n & (n - 1)) == 0; }
 
 bool SanePage(const PageLayout& p) {
-  auto ok = [](int32_t v) { return v >= 0 && v <= kMaxPageExtent; };
-  return p.width > 0 && p.height > 0 && ok(p.width) && ok(p.height) && ok(p.leftMargin) &&
-         ok(p.rightMargin) && ok(p.topMargin) && ok(p.bottomMargin);
+  auto extent = [](int32_t v) { return v > 0 && v <= kMaxPageExtent; };
+  auto margin = [](int32_t v) { return v >= 0 && v <= kMaxMargin; };
+  return extent(p.width) && extent(p.height) && margin(p.leftMargin) && margin(p.rightMargin) &&
+         margin(p.topMargin) && margin(p.bottomMargin);
 }
 
 // The parts of a stored analysis record that the program cannot work with: block sizes
@@ -57,15 +61,21 @@ PageLayout PageFrom(const AppSettings& app) {
 }  // namespace
 
 bool IsWavePath(const std::string& path) {
-  // The extension starts after the first full stop of the file name (a full stop in a
-  // folder name does not count).
+  // The extension starts after the last full stop of the file name ("take.1.wav" is a
+  // WAVE file; a full stop in a folder name does not count).
   std::string name = FileNamePart(path);
-  auto dot = name.find('.');
+  auto dot = name.rfind('.');
   if (dot == std::string::npos) return false;
   std::string ext = name.substr(dot + 1);
   if (ext.size() != 3) return false;
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return ext == "wav";
+}
+
+std::string SaveAsSuggestion(const std::string& pathName, const std::string& title) {
+  if (pathName.empty()) return title + ".wft";
+  if (!IsWavePath(pathName)) return pathName;
+  return pathName.substr(0, pathName.size() - 3) + "wft";
 }
 
 CWavDoc::CWavDoc(AppSettings* app, WaveDevice* device) : app_(app) {
@@ -369,7 +379,7 @@ void CWavDoc::RecalcExtent() {
       savedRects_[slot].reset();
     }
   }
-  FitPageToBoxes(PlacedBoxes(), page_);
+  FitPageToBoxes(PlacedBoxes(), page_, PageFrom(*app_));
 }
 
 const Rect* CWavDoc::SavedRect(int type) const {

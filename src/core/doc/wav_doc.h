@@ -52,7 +52,7 @@ class CWavDoc : public CDocumentBase, public BoxPage {
 
   // --- framework operations ---
   bool OnNewDocument();
-  // Opens a ".wav" file (extension "wav" after the first full stop of the file name,
+  // Opens a ".wav" file (extension "wav" after the last full stop of the file name,
   // without regard to case) as a wave with the default boxes, anything else as a ".wft"
   // document. False after the messages; the document is then empty.
   bool OnOpenDocument(const std::string& path);
@@ -118,13 +118,20 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // axis when levelMode is set.
   void ApplySettings(const AnalysisSettings& record, int levelMode);
   // Starts stepping (real-time mode 0) or the device (recording or playback). False when
-  // nothing could start; a device that refuses is reported to the user and the real-time
-  // mode falls back to 0.
+  // nothing could start; a real-time start that fails is reported to the user with its
+  // cause and the real-time mode falls back to 0.
   bool StartRun();
   // One timer step; true when at least one block was analysed.
   bool StepRun();
   void StopRun();
-  bool PrepareDevice();
+  // How a start of the device ended; every failure leaves the wave and the FFT range as
+  // they were.
+  enum class DeviceStart { kStarted, kEmptyRecording, kNoBuffer, kRangeOutsideWave, kNothingToPlay, kDeviceRefused };
+  // Makes the recording buffer when the recording needs a new one, then starts playback or
+  // recording of the FFT range.
+  DeviceStart PrepareDevice();
+  // What the user is told about a failed start.
+  std::string DeviceStartMessage(DeviceStart result) const;
   uint32_t DevicePosition();
   // Moves the current position to the next block that starts at a trigger crossing,
   // scanning up to limit; false when the trigger did not fire.
@@ -221,6 +228,11 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   std::string statusText_;
 };
 
-// Whether a path names a WAVE file: the extension after the first full stop of its file name
+// The name "名前を付けて保存" offers for a document: its own path, NAME.wft beside the WAVE
+// file NAME.wav it was opened from (saving there keeps the boxes; the WAVE file stays), or
+// the title with ".wft" for a document never saved.
+std::string SaveAsSuggestion(const std::string& pathName, const std::string& title);
+
+// Whether a path names a WAVE file: the extension after the last full stop of its file name
 // is "wav" without regard to case.
 bool IsWavePath(const std::string& path);

@@ -88,6 +88,7 @@ CBox::CBox() = default;
 CBox::~CBox() { UnlockPoints(); }
 
 void CBox::Serialize(CArchive& ar) {
+  const auto channelBeforeLoad = channel_;
   ar.Field(channel_);
   for (Rect* r : {&boxRect_, &plotRect_}) {
     ar.Field(r->top);
@@ -108,13 +109,13 @@ void CBox::Serialize(CArchive& ar) {
   ar.Field(markShown_);
   if (ar.IsLoading()) {
     validFlags_ = 0;
-    // A channel selector outside 0..3, rectangles far off any page or marks that are no
-    // numbers cannot come from a box: the record is corrupt.
-    constexpr int32_t kMaxCoordinate = 10000000;
-    bool sane = channel_ >= 0 && channel_ <= kChannelBoth && std::isfinite(markValue_) &&
-                std::isfinite(markLevel_);
+    // A channel selector outside 0..3 gives way to the one of the box's slot. Rectangles
+    // far off any page or marks that are no numbers cannot come from a box: the record is
+    // corrupt.
+    if (channel_ < kChannelNone || channel_ > kChannelBoth) channel_ = channelBeforeLoad;
+    bool sane = std::isfinite(markValue_) && std::isfinite(markLevel_);
     for (const Rect* r : {&boxRect_, &plotRect_}) {
-      for (int32_t v : {r->left, r->top, r->right, r->bottom}) sane = sane && std::abs(v) <= kMaxCoordinate;
+      for (int32_t v : {r->left, r->top, r->right, r->bottom}) sane = sane && std::abs(v) <= kMaxStoredCoordinate;
     }
     if (!sane) ar.Fail();
   }
@@ -465,6 +466,7 @@ Rect CBox::SetPlotRect(const Rect& plot) {
   // The information box has no plot: its plot rectangle stays empty whatever the layout.
   if (!IsGraphBox()) return boxRect_;
   plotRect_ = plot;
+  PlotRectMoved();
   SetXRange(x_.ValueStart(), x_.ValueEnd());
   SetYRange(y_.ValueStart(), y_.ValueEnd());
   return boxRect_;

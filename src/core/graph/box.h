@@ -52,6 +52,9 @@ struct ScrollInfo {
 
 class CBox {
  public:
+  // Rectangles of a stored box lie within this many logical units (1 km) of the page origin.
+  static constexpr int32_t kMaxStoredCoordinate = 10000000;
+
   // Valid flags.
   static constexpr uint16_t kValidLabels = 0x001;
   static constexpr uint16_t kValidFrame = 0x002;
@@ -176,9 +179,9 @@ class CBox {
                          std::vector<Point>& outline);
   // Places the mark at a device point; returns the peak side searched (-1 none).
   int SetMark(DeviceContext& dc, int deviceX, int deviceY);
-  // Moves the plot rectangle inside the unchanged box rectangle and applies the current
-  // value ranges to it again; returns the box rectangle. The information box keeps its
-  // empty plot rectangle.
+  // Moves the plot rectangle inside the unchanged box rectangle, lets the box lay out what
+  // depends on it (PlotRectMoved) and applies the current value ranges to it again; returns
+  // the box rectangle. The information box keeps its empty plot rectangle.
   Rect SetPlotRect(const Rect& plot);
 
   // --- state the document and the view read and write ---
@@ -271,6 +274,9 @@ class CBox {
   const Rect& DragRectangle() const { return dragRect_; }
 
  protected:
+  // Called by SetPlotRect after the plot rectangle moved, before the axes follow it: a box
+  // whose geometry derives from the plot lays it out again here.
+  virtual void PlotRectMoved() {}
   // How the scale walk lays out grid lines, labels and tick marks. A flat box draws grid
   // lines straight across the plot; a box with depth continues them back to its back wall
   // and leans its X labels and tick marks along the depth.

@@ -96,6 +96,11 @@ void CCordConv::CalcScale() {
   }
   scale_ = (pixelEnd_ - pixelStart_) / (u1 - u0);
   offset_ = pixelStart_ - u0 * scale_;
+  if (!std::isfinite(scale_) || !std::isfinite(offset_)) {
+    // A range too narrow (or too wide) for doubles maps like an empty one.
+    scale_ = 0.0;
+    offset_ = 0.0;
+  }
 }
 
 int CCordConv::ValueToPixel(double value) const {
@@ -270,23 +275,34 @@ void CCordConv::Serialize(CArchive& ar) {
   ar.Field(logBase_);
   ar.Field(minTickSpacing_);
   ar.Field(tickDivisions_);
-  if (ar.IsLoading() && !IsSane()) ar.Fail();
+  if (ar.IsLoading() && !RepairLoaded()) ar.Fail();
 }
 
-bool CCordConv::IsSane() const {
+bool CCordConv::RepairLoaded() {
   // What a stored axis must hold for the arithmetic to stay finite: finite numbers within
-  // reach of a page, a known mode, a positive floor and reference for the decibel
-  // transform, and tick parameters that do not divide by zero.
+  // reach of a page, a known mode and tick parameters that do not divide by zero.
   constexpr double kMaxCoordinate = 1e7;
-  for (double v : {pixelStart_, pixelEnd_, valueStart_, valueEnd_, tickOrigin_, tickStep_, scale_, offset_,
-                   reference_, floor_, dbOffset_, displayMultiplier_, logBase_}) {
+  for (double v : {pixelStart_, pixelEnd_, valueStart_, valueEnd_, tickOrigin_, tickStep_, reference_, floor_,
+                   dbOffset_, displayMultiplier_, logBase_}) {
     if (!std::isfinite(v)) return false;
   }
   if (std::fabs(pixelStart_) > kMaxCoordinate || std::fabs(pixelEnd_) > kMaxCoordinate) return false;
   if (axisMode_ < 0 || axisMode_ > 2) return false;
-  if (axisMode_ != 0 && (floor_ <= 0 || reference_ <= 0)) return false;
   if (logBase_ <= 0 || tickDivisions_ < 1 || minTickSpacing_ < 0 || (labelFlags_ & 0xFF) > 20) return false;
-  return true;
+  // The decibel transform needs a positive floor and reference. A reference of 0 (an
+  // automatic adjustment to a silent block) or a floor of 0 become the level floor, the
+  // nearest value that works; the scale that came with them is worked out again.
+  bool repaired = false;
+  if (axisMode_ != kLinear && floor_ <= 0) {
+    floor_ = kRepairedFloor;
+    repaired = true;
+  }
+  if (axisMode_ != kLinear && reference_ <= 0) {
+    reference_ = floor_;
+    repaired = true;
+  }
+  if (repaired || !std::isfinite(scale_) || !std::isfinite(offset_)) CalcScale();
+  return std::isfinite(scale_) && std::isfinite(offset_);
 }
 
 std::vector<AxisTick> AxisTicks(const CCordConv& axis, double startValue, bool unitOnFirst) {

@@ -83,9 +83,12 @@ class CCordConv {
 
   // The stored record: the geometry, the mode and the label settings (120 bytes). The unit
   // and the tick-origin switch are not stored; the owner sets them again.
-  // Loading refuses (fails the archive) an axis whose numbers cannot be worked with.
+  // Loading refuses (fails the archive) an axis whose numbers cannot be worked with
+  // (numbers that are none, an unknown mode, coordinates off any page) and repairs a
+  // decibel reference or floor of 0 or below to the level floor.
   void Serialize(CArchive& ar);
-  bool IsSane() const;
+  // The floor a stored decibel axis without a positive floor or reference takes.
+  static constexpr double kRepairedFloor = 0.00001;
 
   // --- settings the owners make ---
   void SetDisplayMultiplier(double m) { displayMultiplier_ = m; }
@@ -115,6 +118,8 @@ class CCordConv {
   double Offset() const { return offset_; }
 
  private:
+  // Checks a loaded record and repairs what can be; false when it cannot be worked with.
+  bool RepairLoaded();
   void CalcScale();
   double AxisUnits(double value) const;
   int NextLinearTick(double& value, int& coordinate, std::string& label, int withUnit) const;

@@ -248,7 +248,10 @@ int32_t CFFT3DBox::LabelSlant() const {
   const double depthHeight = (1 - frontHeightShare_) * (plotRect_.bottom - plotRect_.top);
   if (!(depthHeight > 0)) return 0;
   const double h = (plotRect_.right - plotRect_.left) * slantX_ / depthHeight * 20;
-  return static_cast<int32_t>(std::clamp(std::trunc(h), -1e6, 1e6));
+  // A flat, wide waterfall leans its labels far: never further than keeps a label under
+  // the plot's left edge inside the box.
+  const int32_t room = std::max(0, plotRect_.left - boxRect_.left - LabelCell().width / 2);
+  return static_cast<int32_t>(std::clamp(std::trunc(h), 0.0, double(room)));
 }
 
 void CFFT3DBox::DrawScale(DeviceContext& dc, const Rect* clip) {
@@ -256,7 +259,7 @@ void CFFT3DBox::DrawScale(DeviceContext& dc, const Rect* clip) {
   // the X labels and their tick marks continue the depth direction forward and down.
   ScaleGeometry g;
   g.backWall = true;
-  g.depth = SliceOffset(slicesStored_);  // the depth of the whole waterfall
+  g.depth = SliceOffset(SlicesOnThePlot());  // the depth of the whole waterfall
   g.labelSlant = LabelSlant();
   g.xTickMarkStart = kSlantedTickMarkStart;
   g.yLabelGap = kYLabelGap;
@@ -309,10 +312,12 @@ void CFFT3DBox::DrawSlice(DeviceContext& dc, int32_t i, int fill, const Rect* cl
 }
 
 void CFFT3DBox::DrawData(DeviceContext& dc, const Rect* clip) {
-  for (int32_t n = slicesStored_ - 1; n >= 0; --n) DrawSlice(dc, n, 1, clip);
+  for (int32_t n = SlicesOnThePlot() - 1; n >= 0; --n) DrawSlice(dc, n, 1, clip);
 }
 
-void CFFT3DBox::Redraw(DeviceContext& dc, const Rect* clip) { DrawSlice(dc, slicesStored_ - 1, 0, clip); }
+void CFFT3DBox::Redraw(DeviceContext& dc, const Rect* clip) {
+  if (slicesStored_ <= SlicesOnThePlot()) DrawSlice(dc, slicesStored_ - 1, 0, clip);
+}
 
 int CFFT3DBox::DrawCursor(DeviceContext& dc, const Rect* clip, int erase) {
   // Without a focus there is no slice to carry the mark.
@@ -385,6 +390,9 @@ void CFFT3DBox::Serialize(CArchive& ar) {
   if (!engine_) engine_ = std::make_unique<CFFT>();
   engine_->Serialize(ar);
   if (ar.IsStoring()) {
+    // A focus that names no stored slice (selected before a run stored that many) is no
+    // focus: it is stored as none, as it is drawn.
+    int32_t focus = HasFocus() ? dataFocus_ : -1;
     ar.Field(logFrequency_);
     ar.Field(levelMode_);
     ar.Field(slantX_);
@@ -401,7 +409,7 @@ void CFFT3DBox::Serialize(CArchive& ar) {
     ar.WriteI32(binsPerSlice_);
     ar.WriteI32(sliceLimit_);
     ar.WriteI32(slicesStored_);
-    ar.WriteI32(dataFocus_);
+    ar.Field(focus);
     return;
   }
 
@@ -436,30 +444,42 @@ void CFFT3DBox::Serialize(CArchive& ar) {
   if (bytes > 0 && !ar.Read(data.data(), static_cast<size_t>(bytes))) return refuse();
   const int32_t capacity = ar.ReadI32();
   const int32_t bins = ar.ReadI32();
-  const int32_t limit = ar.ReadI32();
-  const int32_t stored = ar.ReadI32();
-  const int32_t focus = ar.ReadI32();
-  const auto isShare = [](double v) { return std::isfinite(v) && v >= 0.0 && v <= 1.0; };
-  const bool valid =
-      !ar.Failed() && (logFrequency == 0 || logFrequency == 1) && (levelMode == 0 || levelMode == 1) &&
-      isShare(slantX) && isShare(frontShare) && pitch > 0 && capacity >= 0 && bins >= 0 &&
-      uint64_t(capacity) * uint64_t(bins) * 4 == uint64_t(bytes) && limit >= 0 &&
-      limit <= kMostSlices && stored >= 0 && stored <= std::max(capacity, limit) &&
-      focus >= -1 && focus < std::max(stored, 1) && (capacity == 0 || bins >= BinCount());
-  if (!valid) return refuse();
-  logFrequency_ = logFrequency;
-  levelMode_ = levelMode;
-  slantX_ = slantX;
-  frontHeightShare_ = frontShare;
-  depthPitch_ = pitch;
-  frontRect_ = front;
+  ar.ReadI32();  // the slice limit follows from the geometry
+  int32_t stored = ar.ReadI32();
+  int32_t focus = ar.ReadI32();
+  // What cannot be repaired: numbers that are none, and a store whose counts do not
+  // describe its size.
+  if (ar.Failed() || !std::isfinite(slantX) || !std::isfinite(frontShare) || capacity < 0 || bins < 0 ||
+      uint64_t(capacity) * uint64_t(bins) * 4 != uint64_t(bytes)) {
+    return refuse();
+  }
+  // What can: shares outside 0..1 (typed into an older settings dialog), a depth pitch
+  // below 1 (the box keeps its own), more slices than the store holds, a focus on no slice.
+  // Slices shorter than the current spectrum (the block size grew after the run) stay as
+  // they are: they are not drawn, and the next run replaces them.
+  logFrequency_ = logFrequency != 0 ? 1 : 0;
+  levelMode_ = levelMode != 0 ? 1 : 0;
+  slantX_ = std::clamp(slantX, 0.0, 1.0);
+  frontHeightShare_ = std::clamp(frontShare, 0.0, 1.0);
+  if (pitch > 0) depthPitch_ = pitch;
   fillColor_ = fill;
+  if (capacity > 0) stored = std::min(stored, capacity);
+  stored = std::clamp(stored, 0, kMostSlices);
+  if (focus < -1 || focus >= stored) focus = -1;
   store_ = std::move(data);
   bytesAllocated_ = bytes;
   capacity_ = capacity;
   binsPerSlice_ = bins;
-  sliceLimit_ = limit;
   slicesStored_ = stored;
   dataFocus_ = focus;
+  // The front rectangle and the slice limit follow from the plot and the settings; a stored
+  // front rectangle that does not (the plot moved without it) is laid out again, with the
+  // axes following.
+  CalcFrontRect();
+  if (!(frontRect_ == front)) {
+    SetXRange(x_.ValueStart(), x_.ValueEnd());
+    SetYRange(y_.ValueStart(), y_.ValueEnd());
+  }
+  RepairEmptyLevelRange();
   validFlags_ = 0;
 }

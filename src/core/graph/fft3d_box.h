@@ -12,6 +12,7 @@
 //
 // The spectrum behaviour (engine, axes, limits, shifts, zooms, level reference) is the
 // spectrum box's; the axes map onto the front rectangle.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -96,8 +97,13 @@ class CFFT3DBox : public CFFTBox {
   void SetDataFocus(int32_t focus) { dataFocus_ = focus; }
   // The focus names a stored slice.
   bool HasFocus() const { return dataFocus_ >= 0 && dataFocus_ < slicesStored_; }
+  // The stored slices that fit the plot: all of them, unless settings that leave room for
+  // fewer came after the run (the others stay stored and show again with room for them).
+  int32_t SlicesOnThePlot() const { return std::min(slicesStored_, sliceLimit_); }
 
  protected:
+  // The front rectangle and the slice limit follow the plot.
+  void PlotRectMoved() override { CalcFrontRect(); }
   const float* MarkLevels() override;
   void LevelsInBins(int32_t first, int32_t last, double& minimum, double& maximum) override;
 
@@ -107,7 +113,8 @@ class CFFT3DBox : public CFFTBox {
   void FreeStore();
   // The horizontal depth of the waterfall: the plot width times slant X.
   int32_t DepthWidth() const;
-  // The horizontal shift of the label under an X tick (the depth direction, forward).
+  // The horizontal shift of the label under an X tick (the depth direction, forward), at
+  // most what keeps a label under the plot's left edge inside the box.
   int32_t LabelSlant() const;
   // After the focus changed: the slices from the farther of the two down to the front are
   // drawn again with fill, and the cross-hair takes the new slice's level.

@@ -101,12 +101,16 @@ void CFFTBox::Serialize(CArchive& ar) {
   ar.Field(levelMode_);
   if (!engine_) engine_ = std::make_unique<CFFT>();
   engine_->Serialize(ar);
-  if (ar.IsLoading() && ((logFrequency_ != 0 && logFrequency_ != 1) ||
-                         (levelMode_ != 0 && levelMode_ != 1))) {
-    logFrequency_ = 1;
-    levelMode_ = 0;
-    ar.Fail();
+  if (ar.IsLoading()) {
+    // Any other value than 0 switches the mode on, as it always did.
+    logFrequency_ = logFrequency_ != 0 ? 1 : 0;
+    levelMode_ = levelMode_ != 0 ? 1 : 0;
+    if (!ar.Failed()) RepairEmptyLevelRange();
   }
+}
+
+void CFFTBox::RepairEmptyLevelRange() {
+  if (y_.ValueStart() == y_.ValueEnd()) SetLevelMode(-1);
 }
 
 void CFFTBox::Recalc(int, int restart) {
@@ -186,8 +190,8 @@ double CFFTBox::GetLevelAtMark(int raw) {
   if (markValue_ < 0) return 0.0;
   const float* levels = MarkLevels();
   const int32_t bin = FreqToBin(markValue_);
-  if (!levels || bin < 0 || bin >= BinCount()) return 0.0;
-  const double level = levels[bin];
+  // Beyond the spectrum lies nothing: the level of an empty bin (the floor in decibels).
+  const double level = levels && bin >= 0 && bin < BinCount() ? levels[bin] : 0.0;
   return raw ? level : LevelInAxisUnits(level);
 }
 

@@ -108,6 +108,9 @@ class CFFTBox : public CBox {
   virtual void LevelsInBins(int32_t first, int32_t last, double& minimum, double& maximum);
   // The level axis's view of a level: dB with the spectrum floor on a decibel axis.
   double LevelInAxisUnits(double level) const;
+  // After loading: a level axis that shows no range (a decibel axis stored with a reference
+  // of 0 has both ends at 0) takes the default range of its mode.
+  void RepairEmptyLevelRange();
   // After each calculation: the automatic level reference and scale of the settings.
   void AfterCalc();
   // The first and last bin under the X axis's pixel ends, one wider on each side.

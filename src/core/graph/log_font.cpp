@@ -10,16 +10,7 @@ std::string LogFont::FaceNameUtf8() const {
 
 void LogFont::SetFaceNameUtf8(const std::string& utf8) {
   std::memset(faceName, 0, sizeof faceName);
-  // Convert character by character so that the cut never splits a double-byte character.
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    auto lead = static_cast<unsigned char>(utf8[i]);
-    size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    std::string piece = Utf8ToCp932(utf8.substr(i, len));
-    if (out.size() + piece.size() > sizeof faceName - 1) break;
-    out += piece;
-    i += len;
-  }
+  const std::string out = Utf8ToCp932Within(utf8, sizeof faceName - 1);
   std::memcpy(faceName, out.data(), out.size());
 }
 

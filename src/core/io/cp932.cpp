@@ -57,3 +57,19 @@ std::string Utf8ToCp932(const std::string& utf8, bool* exact) {
 std::string Cp932ToUtf8(const std::string& cp932, bool* exact) {
   return Convert("UTF-8", "CP932", cp932, "\xEF\xBF\xBD", false, exact);
 }
+
+std::string Utf8ToCp932Within(const std::string& utf8, size_t maxBytes) {
+  std::string out = Utf8ToCp932(utf8);
+  if (out.size() <= maxBytes) return out;
+  // Too long: character by character, so that the cut never splits a double-byte character.
+  out.clear();
+  for (size_t i = 0; i < utf8.size();) {
+    auto lead = static_cast<unsigned char>(utf8[i]);
+    size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    std::string piece = Utf8ToCp932(utf8.substr(i, len));
+    if (out.size() + piece.size() > maxBytes) break;
+    out += piece;
+    i += len;
+  }
+  return out;
+}

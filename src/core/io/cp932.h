@@ -8,3 +8,5 @@
 std::string Utf8ToCp932(const std::string& utf8, bool* exact = nullptr);
 // Converts CP932 to UTF-8. Invalid bytes become U+FFFD and clear *exact.
 std::string Cp932ToUtf8(const std::string& cp932, bool* exact = nullptr);
+// Converts UTF-8 to CP932 within maxBytes, cutting only between characters.
+std::string Utf8ToCp932Within(const std::string& utf8, size_t maxBytes);

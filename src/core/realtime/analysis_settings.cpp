@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/io/cp932.h"
+
 AnalysisSettings DefaultAnalysisSettings() {
   AnalysisSettings s;
   std::memset(&s, 0, sizeof s);
@@ -26,16 +28,12 @@ uint32_t StepAdvance(const AnalysisSettings& s) {
 
 void SetWaveFileName(AnalysisSettings& s, const std::string& name) {
   std::memset(s.waveFileName, 0, sizeof s.waveFileName);
-  size_t n = std::min(name.size(), sizeof s.waveFileName - 1);
-  // Never cut inside a UTF-8 character: step back over continuation bytes.
-  if (n < name.size()) {
-    while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80) --n;
-  }
-  std::memcpy(s.waveFileName, name.data(), n);
+  const std::string cp932 = Utf8ToCp932Within(name, sizeof s.waveFileName - 1);
+  std::memcpy(s.waveFileName, cp932.data(), cp932.size());
 }
 
 std::string WaveFileName(const AnalysisSettings& s) {
-  return std::string(s.waveFileName, strnlen(s.waveFileName, sizeof s.waveFileName));
+  return Cp932ToUtf8(std::string(s.waveFileName, strnlen(s.waveFileName, sizeof s.waveFileName)));
 }
 
 void ApplyAveragingCode(AnalysisSettings& s, int code) {

@@ -40,7 +40,7 @@ struct AnalysisSettings {
   uint16_t fftFlags;           // 20: FftFlags
   uint8_t reserved22[2];       // 22
   uint32_t stringSizeRef;      // 24: opaque stored word (label cell size reference)
-  char waveFileName[128];      // 28: zero-terminated, at most 127 bytes
+  char waveFileName[128];      // 28: CP932, zero-terminated, at most 127 bytes
   int32_t levelAdjustMode;     // 156: 0 peak, 1 at a frequency, 2 given level
   double referenceFrequencyHz; // 160
   double referenceLevel;       // 168: level scale
@@ -105,7 +105,8 @@ AnalysisSettings DefaultAnalysisSettings();
 // arithmetic for an overlap index below 4, else N (1024 gives 1024, 768, 512, 256).
 uint32_t StepAdvance(const AnalysisSettings& s);
 
-// Sets the wave file name, cut to at most 127 bytes (never inside a UTF-8 character).
+// The wave file name is held in CP932, as stored: setting it from UTF-8 cuts it to at most
+// 127 bytes between characters (characters CP932 lacks become "?"); reading gives UTF-8.
 void SetWaveFileName(AnalysisSettings& s, const std::string& name);
 std::string WaveFileName(const AnalysisSettings& s);
 

@@ -252,7 +252,7 @@ void CWavApp::CloseDocument(CWavDoc& doc) {
 bool CWavApp::SaveDocument(CWavDoc& doc, bool askName) {
   QString path = FromUtf8(doc.PathName());
   if (askName || path.isEmpty()) {
-    QString start = path.isEmpty() ? FromUtf8(doc.Title()) + QStringLiteral(".wft") : path;
+    const QString start = FromUtf8(SaveAsSuggestion(doc.PathName(), doc.Title()));
     QString filter;
     path = QFileDialog::getSaveFileName(
         frame_.get(), QStringLiteral("名前を付けて保存"), start,

@@ -304,8 +304,9 @@ void CWavView::BatchAnalyseFromView() {
 }
 
 void CWavView::StopRunFromView() {
-  doc_.StopRun();
-  KillTimer();
+  // The timer keeps running: its next tick finds the run idle, stops itself and lets the
+  // panel take the run's end (range, position line) from the document.
+  loop_.Stop();
   if (panel_ && panel_->IsWindowCreated()) panel_->RefreshControls();
   InvalidateAll();
 }

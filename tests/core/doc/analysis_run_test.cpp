@@ -172,7 +172,13 @@ TEST_F(AnalysisRun, TimerSwitchesTo50MsAtEveryEighthTickOfTheProcess) {
   loop.OnTimer();
   EXPECT_EQ(host.intervals, (std::vector<int>{100, 50}));
   EXPECT_EQ(host.redraws, 8);
+  const int refreshes = host.refreshes;
   loop.Stop();
+  EXPECT_EQ(doc.RunPhase(), kRunIdle);
+  EXPECT_TRUE(host.running);  // the next tick ends the timer and refreshes the panel
+  loop.OnTimer();
+  EXPECT_FALSE(host.running);
+  EXPECT_EQ(host.refreshes, refreshes + 1);
   // A later run switches at the next multiple of 8 of the same counter.
   host.intervals.clear();
   ASSERT_TRUE(loop.Start());
@@ -303,4 +309,68 @@ TEST_F(AnalysisRun, ADeviceThatGoesAwayEndsTheRunKeepingWhatWasRecorded) {
   EXPECT_EQ(doc.Wave().GetSample(1399, kChannelLeft), 1399);
   ASSERT_FALSE(prompt.boxes.empty());
   EXPECT_NE(prompt.boxes.back().text.find("サウンドデバイスが使えなくなりました"), std::string::npos);
+}
+
+TEST_F(AnalysisRun, AFailedRecordingStartKeepsTheUsersWaveAndItsRange) {
+  // A stereo wave, a mono recording format (a new buffer is needed) and a refusing device.
+  CWave& w = doc.Wave();
+  w.SetFormat(kRate, 16, 2);
+  ASSERT_TRUE(w.Allocate(4000));
+  for (uint32_t i = 0; i < 4000; ++i) w.SetSample(i, static_cast<int>(i), kChannelBoth);
+  doc.CreateDefaultBoxes();
+  doc.Settings().fftRangeStart = 100;
+  doc.Settings().fftRangeEnd = 3000;
+  SetUpRecording(2000, false);
+  sim.RefuseOpen(WaveDevice::kInput, true);
+  EXPECT_FALSE(doc.StartRun());
+  EXPECT_EQ(doc.RunPhase(), kRunIdle);
+  EXPECT_FALSE(doc.NewBuffer());
+  EXPECT_FALSE(doc.IsModified());
+  ASSERT_EQ(w.Channels(), 2);
+  ASSERT_EQ(w.FrameCount(), 4000u);
+  EXPECT_EQ(w.GetSample(3999, kChannelRight), 3999);
+  EXPECT_EQ(doc.Settings().fftRangeStart, 100u);
+  EXPECT_EQ(doc.Settings().fftRangeEnd, 3000u);
+  ASSERT_EQ(prompt.boxes.size(), 1u);
+  EXPECT_EQ(prompt.boxes[0].text.rfind("サウンドデバイスを開けません。", 0), 0u) << prompt.boxes[0].text;
+  // The boxes still show the stereo wave.
+  EXPECT_EQ(doc.GetBox(kBoxWaveRight)->Wave()->Channels(), 2);
+}
+
+TEST_F(AnalysisRun, EachCauseOfAFailedStartHasItsOwnMessage) {
+  struct Case {
+    const char* what;
+    int mode;
+    uint32_t waveFrames;
+    uint32_t recordingFrames;
+    uint32_t rangeStart;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"a recording length of 0", 1, 3000, 0, 0, "録音時間が0です。"},
+      {"a buffer that cannot be had", 1, 3000, 0xFFFFFFFFu, 0, "録音用のメモリを確保できません。"},
+      {"a range starting beyond the wave", 2, 3000, 3000, 3000, "FFT対象範囲の開始位置がウェーブデータの外にあります。"},
+      {"nothing to play", 2, 0, 3000, 0, "再生するウェーブデータがありません。"},
+  };
+  for (const Case& c : cases) {
+    RecordingPrompt messages;
+    SimulatedAudio device;
+    CWaveWnd window{device};
+    CWavDoc d{nullptr, &window};
+    if (c.waveFrames) Ramp(d.Wave(), c.waveFrames);
+    AnalysisSettings& s = d.Settings();
+    s.realTimeMode = c.mode;
+    s.recordingRateHz = kRate;
+    s.recordingBits = 16;
+    s.recordingChannels = 2;  // differs from the wave: a new buffer
+    s.recordingFrames = c.recordingFrames;
+    s.fftRangeStart = c.rangeStart;
+    s.fftRangeEnd = c.waveFrames;
+    EXPECT_FALSE(d.StartRun()) << c.what;
+    ASSERT_EQ(messages.boxes.size(), 1u) << c.what;
+    EXPECT_EQ(messages.boxes[0].text.rfind(c.message, 0), 0u) << c.what << ": " << messages.boxes[0].text;
+    EXPECT_EQ(device.OpenCount(WaveDevice::kInput) + device.OpenCount(WaveDevice::kOutput), 0) << c.what;
+    EXPECT_EQ(d.Wave().FrameCount(), c.waveFrames) << c.what;
+    EXPECT_EQ(s.realTimeMode, 0) << c.what;
+  }
 }

@@ -102,22 +102,26 @@ TEST(BoxLayout, RememberedRectangleIsDroppedWhenItCoversAFifth) {
   EXPECT_TRUE(OverlapsTooMuch({1800, 0, 800, -500}, page));
 }
 
-TEST(BoxLayout, PageGrowsToEncloseTheBoxesButNeverShrinks) {
+TEST(BoxLayout, PageEnclosesTheBoxesAndNeverFallsBelowTheNewDocumentPage) {
   PageLayout layout;
   layout.rightMargin = 20;
   layout.bottomMargin = 30;
+  const PageLayout base;  // 1200 x 1800
   std::vector<PlacedBox> boxes{{kBoxInfo, {0, -217, 1200, 0}}, {kBoxWaveLeft, {0, -1977, 1300, -677}}};
-  ASSERT_TRUE(FitPageToBoxes(boxes, layout));
+  ASSERT_TRUE(FitPageToBoxes(boxes, layout, base));
   EXPECT_EQ(layout.width, 1320);
   EXPECT_EQ(layout.height, 2007);
-  boxes.pop_back();  // the page keeps its size when the boxes shrink back
-  ASSERT_TRUE(FitPageToBoxes(boxes, layout));
-  EXPECT_EQ(layout.width, 1320);
-  EXPECT_EQ(layout.height, 2007);
+  boxes.pop_back();  // the box went: the page is the new-document page again, or what the
+                     // remaining box needs
+  ASSERT_TRUE(FitPageToBoxes(boxes, layout, base));
+  EXPECT_EQ(layout.width, 1220);
+  EXPECT_EQ(layout.height, 1800);
   PageLayout untouched;
-  EXPECT_FALSE(FitPageToBoxes({}, untouched));
+  untouched.width = 1500;
+  EXPECT_FALSE(FitPageToBoxes({}, untouched, base));
   std::vector<PlacedBox> small{{kBoxInfo, {0, -50, 90, 0}}};
-  EXPECT_FALSE(FitPageToBoxes(small, untouched));
+  EXPECT_FALSE(FitPageToBoxes(small, untouched, base));
+  untouched.width = 1200;
   EXPECT_EQ(untouched.width, 1200);
   EXPECT_EQ(untouched.height, 1800);
 }

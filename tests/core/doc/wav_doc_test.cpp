@@ -7,6 +7,7 @@
 #include "core/doc/app_settings.h"
 #include "core/io/archive.h"
 #include "core/io/byte_stream.h"
+#include "core/graph/fft3d_box.h"
 #include "core/graph/info_box.h"
 #include "core/graph/wave_box.h"
 #include "support/recording_prompt.h"
@@ -95,13 +96,52 @@ TEST(WavDoc, OpeningWaveFilesCreatesTheDefaultBoxesAndTakesTheWholeRange) {
   EXPECT_EQ(mono.Wave().FrameCount(), 3000u);
 }
 
-TEST(WavDoc, WaveExtensionIsTakenFromTheFileNameAfterItsFirstFullStop) {
+TEST(WavDoc, WaveExtensionIsTakenFromTheFileNameAfterItsLastFullStop) {
   EXPECT_TRUE(IsWavePath("/a/b/c.wav"));
   EXPECT_TRUE(IsWavePath("/a/b/c.WaV"));
   EXPECT_TRUE(IsWavePath("/my.recordings/take.wav"));  // a folder's full stop does not count
-  EXPECT_FALSE(IsWavePath("/a/b/take.1.wav"));
+  EXPECT_TRUE(IsWavePath("/a/b/take.1.wav"));
+  EXPECT_TRUE(IsWavePath("mix.final.wav"));
+  EXPECT_FALSE(IsWavePath("/a/b/mix.wav.wft"));
   EXPECT_FALSE(IsWavePath("/a/b/c.wft"));
   EXPECT_FALSE(IsWavePath("/a/b/wav"));
+  EXPECT_FALSE(IsWavePath("/a/b.wav/c"));
+}
+
+TEST(WavDoc, FileNamesWithSeveralFullStopsOpenAndSaveAsWaveFiles) {
+  TempDir dir;
+  WriteWave(dir.Path("take.1.wav"), 2, 1200);
+  RecordingPrompt prompt;
+  CWavDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("take.1.wav")));
+  EXPECT_EQ(doc.Wave().FrameCount(), 1200u);
+  EXPECT_TRUE(prompt.boxes.empty());
+  // Saved under such a name, the file is a WAVE file that opens as one.
+  ASSERT_TRUE(doc.OnSaveDocument(dir.Path("mix.final.wav")));
+  CWave back;
+  ASSERT_TRUE(back.LoadWaveFile(dir.Path("mix.final.wav")));
+  EXPECT_EQ(back.FrameCount(), 1200u);
+}
+
+TEST(WavDoc, TheWaveFileNameIsStoredInCp932AndReadBack) {
+  TempDir dir;
+  WriteWave(dir.Path("音声.wav"), 1, 500);
+  CWavDoc doc;
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("音声.wav")));
+  const std::vector<uint8_t> bytes = Store(doc);
+  const size_t nameAt = 12 + 24 + 28;
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + nameAt, bytes.begin() + nameAt + 9),
+            (std::vector<uint8_t>{0x89, 0xB9, 0x90, 0xBA, '.', 'w', 'a', 'v', 0}));
+  CWavDoc back;
+  ASSERT_TRUE(Load(back, bytes));
+  EXPECT_EQ(WaveFileName(back.Settings()), "音声.wav");
+}
+
+TEST(WavDoc, SaveAsOffersADocumentBesideTheWaveFileItWasOpenedFrom) {
+  EXPECT_EQ(SaveAsSuggestion("/rec/take.1.wav", "take.1.wav"), "/rec/take.1.wft");
+  EXPECT_EQ(SaveAsSuggestion("/rec/LOUD.WAV", "LOUD.WAV"), "/rec/LOUD.wft");
+  EXPECT_EQ(SaveAsSuggestion("/rec/study.wft", "study.wft"), "/rec/study.wft");
+  EXPECT_EQ(SaveAsSuggestion("", "Sonspec1"), "Sonspec1.wft");
 }
 
 TEST(WavDoc, SaveAndLoadGiveTheSameDocument) {
@@ -260,6 +300,25 @@ TEST(WavDoc, ARecreatedBoxTakesItsSavedRectangleUnlessItOverlapsByAFifth) {
   EXPECT_FALSE(doc.GetBox(2)->PlacedByUser());
 }
 
+TEST(WavDoc, APageThatGrewForAMovedBoxShrinksBackToTheNewDocumentPage) {
+  CWavDoc doc;
+  doc.OnNewDocument();
+  CBox* mono = doc.GetBox(2);
+  const Rect home = mono->GetRect();
+  mono->SetRect(Rect{3000, -3600, 4200, -3200}, nullptr);  // dragged far away
+  mono->SetPlacedByUser(1);
+  doc.RecalcExtent();
+  EXPECT_EQ(doc.GetDocSize(), (Size{4200, 3600}));
+  mono->SetRect(home, nullptr);  // and back
+  doc.RecalcExtent();
+  EXPECT_EQ(doc.GetDocSize(), (Size{1200, 1800}));
+  doc.RemoveBox(2);
+  EXPECT_EQ(doc.GetDocSize(), (Size{1200, 1800}));
+  CWavDoc back;
+  ASSERT_TRUE(Load(back, Store(doc)));
+  EXPECT_EQ(back.GetDocSize(), (Size{1200, 1800}));
+}
+
 TEST(WavDoc, SavingNeverDestroysThePreviousFile) {
   TempDir dir;
   WriteAllBytes(dir.Path("keep.wft"), {'o', 'l', 'd'});
@@ -341,4 +400,89 @@ TEST(WavDoc, StoredDocumentsLoadBackAndSeedTheFuzzer) {
     EXPECT_EQ(Store(back), docs[i]) << i;
     if (seeds) WriteAllBytes(std::string(seeds) + "/doc" + std::to_string(i) + ".wft", docs[i]);
   }
+}
+
+namespace {
+// Saved, loaded into a fresh document and saved again, a document gives the same bytes.
+void ExpectSaveLoadSaveIsStable(CWavDoc& doc, const char* after) {
+  const std::vector<uint8_t> first = Store(doc);
+  RecordingPrompt prompt;
+  CWavDoc back;
+  ASSERT_TRUE(Load(back, first)) << after;
+  EXPECT_TRUE(prompt.boxes.empty()) << after;
+  const std::vector<uint8_t> second = Store(back);
+  ASSERT_EQ(second.size(), first.size()) << after;
+  size_t differs = 0;
+  while (differs < first.size() && first[differs] == second[differs]) ++differs;
+  EXPECT_EQ(differs, first.size()) << after << ": the bytes differ from offset " << differs;
+}
+}  // namespace
+
+TEST(WavDoc, SaveLoadSaveGivesTheSameBytesWhateverTheUserDidBefore) {
+  TempDir dir;
+  WriteWave(dir.Path("s.wav"), 2, 6000, 8000);
+  AppSettings app;
+  CWavDoc doc(&app);
+  ASSERT_TRUE(doc.OnOpenDocument(dir.Path("s.wav")));
+  for (int type : {2, 3, 4, 5, 6, 7, 8}) doc.SetBox(type);  // every box kind
+  ExpectSaveLoadSaveIsStable(doc, "a new page of every box kind");
+
+  AnalysisSettings s = doc.Settings();
+  s.blockSize = 256;
+  doc.ApplySettings(s, 0);
+  doc.RunSteppingAnalysis();
+  ExpectSaveLoadSaveIsStable(doc, "a run");
+
+  s = doc.Settings();
+  s.blockSize = 512;
+  doc.ApplySettings(s, 1);
+  ExpectSaveLoadSaveIsStable(doc, "a larger block size after the run");
+
+  // Slice 20 chosen, then a run stopped after three steps.
+  auto* waterfall = static_cast<CFFT3DBox*>(doc.GetBox(kBoxFft3dLeft));
+  waterfall->SetDataFocus(20);
+  ASSERT_TRUE(doc.StartRun());
+  for (int i = 0; i < 3; ++i) doc.StepRun();
+  doc.StopRun();
+  ExpectSaveLoadSaveIsStable(doc, "a focus beyond a stopped run");
+
+  doc.SetStringSize(160, 42);
+  ExpectSaveLoadSaveIsStable(doc, "a relayout for another label cell");
+
+  app.slantXPercent = 60;
+  app.slantYPercent = 40;
+  app.depthPitch = 20;
+  doc.Apply3DSettings();
+  ExpectSaveLoadSaveIsStable(doc, "other 3D settings");
+
+  // Levels in dB, adjusted automatically to the largest level, over a run that ends in
+  // silence.
+  CWave& w = doc.Wave();
+  for (uint32_t i = 3000; i < w.FrameCount(); ++i) w.SetSample(i, 0, kChannelBoth);
+  s = doc.Settings();
+  s.autoAdjust = 1;
+  s.levelAdjustMode = 0;
+  for (int type = kBoxFftLeft; type <= kBoxFft3dMono; ++type) doc.GetBox(type)->SetLevelMode(1);
+  doc.ApplySettings(s, 1);
+  doc.RunSteppingAnalysis();
+  ExpectSaveLoadSaveIsStable(doc, "automatic adjustment over a silent end");
+
+  CBox* mono = doc.GetBox(kBoxWaveMono);
+  mono->SetRect(Rect{2000, -4000, 3000, -3500}, nullptr);
+  mono->SetPlacedByUser(1);
+  doc.RecalcExtent();
+  doc.GetBox(kBoxFftMono)->SetMarkValue(3990.0);
+  waterfall->SetDataFocus(1);
+  ExpectSaveLoadSaveIsStable(doc, "a moved box, marks and a focus");
+}
+
+TEST(WavDoc, APageGrownForABoxFarOutStillLoadsOnceSaved) {
+  CWavDoc doc;
+  doc.OnNewDocument();
+  CBox* mono = doc.GetBox(2);
+  mono->SetRect(Rect{0, -CBox::kMaxStoredCoordinate, CBox::kMaxStoredCoordinate, -CBox::kMaxStoredCoordinate + 400},
+                nullptr);
+  doc.RecalcExtent();
+  EXPECT_EQ(doc.GetDocSize(), (Size{CBox::kMaxStoredCoordinate, CBox::kMaxStoredCoordinate}));
+  ExpectSaveLoadSaveIsStable(doc, "a box at the far end of the page");
 }

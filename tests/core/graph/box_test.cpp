@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cstring>
 
 #include "core/io/archive.h"
@@ -402,9 +404,23 @@ TEST(BoxSerialize, BaseRecordLayoutAndRoundTrip) {
   EXPECT_EQ(loaded.ValidFlags(), 0);
   EXPECT_EQ(loaded.X().ValueToPixel(500.0), 600);
 
-  // A channel selector no box can have marks the record as corrupt.
+  // A channel selector no box can have gives way to the box's own; a mark that is no
+  // number marks the record as corrupt.
+  std::vector<uint8_t> odd = b;
+  odd[0] = 9;
+  MemoryStream oddStream(odd);
+  CArchive oddIn(oddStream, CArchive::Mode::Load);
+  ProbeBox repaired;
+  const int ownChannel = repaired.Channel();
+  repaired.Serialize(oddIn);
+  EXPECT_FALSE(oddIn.Failed());
+  EXPECT_EQ(repaired.Channel(), ownChannel);
+
   std::vector<uint8_t> bad = b;
-  bad[0] = 9;
+  const double nan = std::nan("");
+  const size_t markAt = b.size() - 12 - 16;  // the mark value, before its level and three flags
+  ASSERT_EQ(bad.size(), markAt + 28);
+  std::memcpy(&bad.at(markAt), &nan, sizeof nan);
   MemoryStream badStream(bad);
   CArchive badIn(badStream, CArchive::Mode::Load);
   ProbeBox refused;

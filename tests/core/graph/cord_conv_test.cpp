@@ -76,6 +76,11 @@ TEST(CordConvMapping, EmptyRangeHasNoScaleAndStopsTicksAtOnce) {
   CCordConv flat;
   flat.SetRange(-200, 200, 0.0, 0.0);
   EXPECT_TRUE(Walk(flat, -1.0, 0).empty());
+  // A range narrower than doubles can divide by maps as an empty one, never to infinity.
+  CCordConv tiny;
+  tiny.SetRange(129, -59, 0.0, 4e-315);
+  EXPECT_EQ(tiny.Scale(), 0.0);
+  EXPECT_EQ(tiny.Offset(), 0.0);
 }
 
 TEST(CordConvMapping, DecibelAxisIsLinearInDecibels) {
@@ -373,4 +378,54 @@ TEST(CordConvTicks, AxisTicksKeepTheVisitedTicksInsideTheValueRange) {
   CCordConv empty;
   empty.SetRange(0, 100, 5.0, 5.0);
   EXPECT_TRUE(AxisTicks(empty, 0.0, true).empty());
+}
+
+namespace {
+std::vector<uint8_t> StoredAxis(CCordConv& axis) {
+  MemoryStream mem;
+  CArchive ar(mem, CArchive::Mode::Store);
+  axis.Serialize(ar);
+  ar.Flush();
+  return mem.TakeBytes();
+}
+
+bool LoadsAxis(std::vector<uint8_t> bytes, CCordConv& into) {
+  MemoryStream mem(std::move(bytes));
+  CArchive ar(mem, CArchive::Mode::Load);
+  into.Serialize(ar);
+  return !ar.Failed();
+}
+}  // namespace
+
+TEST(CordConvSerialize, ADecibelReferenceOrFloorOfZeroIsRepairedAndNumbersThatAreNoneRefused) {
+  // Stored by an automatic adjustment to silence: reference 0, both ends and the scale
+  // worked out from it are no use.
+  CCordConv silent;
+  silent.SetAxisMode(CCordConv::kDecibel, 10000.0, 0.0, 0.00001);
+  silent.SetRange(-557, -317, 1.0, 10000.0);
+  silent.SetAxisMode(CCordConv::kDecibel, 0.0, 0.0, 0.00001);
+  CCordConv loaded;
+  ASSERT_TRUE(LoadsAxis(StoredAxis(silent), loaded));
+  EXPECT_EQ(loaded.Reference(), CCordConv::kRepairedFloor);
+  EXPECT_TRUE(std::isfinite(loaded.Scale()));
+  EXPECT_TRUE(std::isfinite(loaded.Offset()));
+  EXPECT_EQ(loaded.ValueToPixel(10000.0), -317);  // the stored ends map as before
+
+  CCordConv noFloor;
+  noFloor.SetAxisMode(CCordConv::kLogarithmic, 1.0, 0.0, 0.0);
+  noFloor.SetRange(0, 1000, 10.0, 10000.0);
+  ASSERT_TRUE(LoadsAxis(StoredAxis(noFloor), loaded));
+  EXPECT_EQ(loaded.Floor(), CCordConv::kRepairedFloor);
+  EXPECT_EQ(loaded.ValueToPixel(100.0), noFloor.ValueToPixel(100.0));
+
+  // Stored again, a repaired axis stays as it is.
+  const std::vector<uint8_t> once = StoredAxis(loaded);
+  CCordConv again;
+  ASSERT_TRUE(LoadsAxis(once, again));
+  EXPECT_EQ(StoredAxis(again), once);
+
+  std::vector<uint8_t> bytes = StoredAxis(noFloor);
+  const double nan = std::nan("");
+  std::memcpy(bytes.data() + 16, &nan, 8);  // the value start
+  EXPECT_FALSE(LoadsAxis(bytes, loaded));
 }

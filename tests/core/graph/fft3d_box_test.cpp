@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include "core/io/archive.h"
 #include "graph_test_support.h"
@@ -63,6 +64,19 @@ bool Loads(const std::vector<uint8_t>& bytes, CFFT3DBox& into) {
 }
 
 void PutI32(std::vector<uint8_t>& b, size_t at, int32_t v) { std::memcpy(b.data() + at, &v, 4); }
+void PutF64(std::vector<uint8_t>& b, size_t at, double v) { std::memcpy(b.data() + at, &v, 8); }
+
+// Where the fields of a stored waterfall of N = 256 with averaging over every block lie.
+struct RecordLayout {
+  explicit RecordLayout(const std::vector<uint8_t>& bytes) {
+    EXPECT_EQ(bytes.size(), counts + 20);
+  }
+  static constexpr size_t kEngineBytes = 12 + 4 * (7 * 256 + 2 * 128) + 16;  // N 256, A 1
+  static constexpr size_t slantX = 370 + kEngineBytes + 8;
+  static constexpr size_t pitch = 370 + kEngineBytes + 24;
+  static constexpr size_t size = 370 + kEngineBytes + 48;
+  static constexpr size_t counts = size + 4 + 70 * 128 * 4;
+};
 
 }  // namespace
 
@@ -86,6 +100,26 @@ TEST(Fft3dGeometry, SlicesFromTheSlantsAndTheDepthPitch) {
   EXPECT_EQ(s.box.SliceOffset(20).x, 0);
   EXPECT_EQ(s.box.X().PixelEnd(), 1100.0);
   EXPECT_EQ(s.box.Y().PixelEnd(), -600.0);
+}
+
+TEST(Fft3dGeometry, TheWaterfallFollowsAPlotMovedByANewLabelCell) {
+  WaterfallSetup s;
+  s.Run(5);
+  // A wider label cell moves the plot's left edge and lowers its upper edge.
+  const Rect moved{160, -1100, 1100, -130};
+  s.box.SetPlotRect(moved);
+  // 970 units high at 70 %: slices 291 high, room for 679 / 10 = 67; 940 wide at 30 %.
+  EXPECT_EQ(s.box.FrontRect(), (Rect{160, -1100, 818, -809}));
+  EXPECT_EQ(s.box.SliceLimit(), 67);
+  EXPECT_EQ(s.box.X().PixelStart(), 160.0);
+  EXPECT_EQ(s.box.X().PixelEnd(), 818.0);
+  EXPECT_EQ(s.box.Y().PixelEnd(), -809.0);
+  EXPECT_EQ(s.box.SlicesStored(), 5);  // the slices stay
+  // Every slice lies in the new plot.
+  for (int32_t i = 0; i <= s.box.SliceLimit(); ++i) {
+    const Rect r = s.box.SliceRect(i);
+    EXPECT_TRUE(r.left >= moved.left && r.right <= moved.right && r.top >= moved.top && r.bottom <= moved.bottom) << i;
+  }
 }
 
 TEST(Fft3dStore, OneSlicePerBlockUntilFullAndThenNoMoreCalculation) {
@@ -203,11 +237,7 @@ TEST(Fft3dRecord, RoundTripWithTheStoreAndRefusedCorruptRecords) {
   s.Run(10);
   s.box.SetDataFocus(4);
   const std::vector<uint8_t> bytes = Stored(s.box);
-  const size_t engineBytes = 12 + 4 * (7 * 256 + 2 * 128) + 16;  // N 256, A 1
-  const size_t pitchAt = 370 + engineBytes + 24;
-  const size_t sizeAt = 370 + engineBytes + 48;
-  const size_t countsAt = sizeAt + 4 + 70 * 128 * 4;
-  ASSERT_EQ(bytes.size(), countsAt + 20);
+  const RecordLayout at(bytes);
 
   WaterfallSetup other(1024);
   ASSERT_TRUE(Loads(bytes, other.box));
@@ -217,19 +247,18 @@ TEST(Fft3dRecord, RoundTripWithTheStoreAndRefusedCorruptRecords) {
   EXPECT_EQ(std::memcmp(other.box.GetSlice(0), s.box.GetSlice(0), 10 * 128 * 4), 0);
   EXPECT_EQ(Stored(other.box), bytes);
 
+  // Sizes that do not fit the file or each other, and numbers that are none.
   struct Corruption {
     const char* what;
     size_t at;
     int32_t value;
   };
   const Corruption cases[] = {
-      {"a store larger than the file", sizeAt, 0x7FFFFFF0},
-      {"a store size that is no whole float", sizeAt, 70 * 128 * 4 - 2},
-      {"a negative store size", sizeAt, -4},
-      {"capacity times bins not the store", countsAt, 71},
-      {"a focus beyond the slices", countsAt + 16, 10},
-      {"more slices than capacity and limit", countsAt + 12, 71},
-      {"a depth pitch of 0", pitchAt, 0},
+      {"a store larger than the file", at.size, 0x7FFFFFF0},
+      {"a store size that is no whole float", at.size, 70 * 128 * 4 - 2},
+      {"a negative store size", at.size, -4},
+      {"capacity times bins not the store", at.counts, 71},
+      {"a negative capacity", at.counts, -70},
   };
   for (const Corruption& c : cases) {
     std::vector<uint8_t> bad = bytes;
@@ -239,13 +268,167 @@ TEST(Fft3dRecord, RoundTripWithTheStoreAndRefusedCorruptRecords) {
     EXPECT_EQ(target.box.SlicesStored(), 0) << c.what;
     EXPECT_EQ(target.box.DataFocus(), -1) << c.what;
   }
-  // Slices shorter than the spectrum: the same bytes as twice as many half slices.
   std::vector<uint8_t> bad = bytes;
-  PutI32(bad, countsAt, 140);
-  PutI32(bad, countsAt + 4, 64);
+  PutF64(bad, at.slantX, std::nan(""));
   WaterfallSetup target(1024);
   EXPECT_FALSE(Loads(bad, target.box));
   // Cut short inside the store.
-  bad.assign(bytes.begin(), bytes.begin() + static_cast<long>(sizeAt + 100));
+  bad.assign(bytes.begin(), bytes.begin() + static_cast<long>(at.size + 100));
   EXPECT_FALSE(Loads(bad, target.box));
+}
+
+TEST(Fft3dRecord, ValuesThatCanBeRepairedAreRepairedOnLoading) {
+  WaterfallSetup s;
+  s.Run(10);
+  const std::vector<uint8_t> bytes = Stored(s.box);
+  const RecordLayout at(bytes);
+  struct Repair {
+    const char* what;
+    std::function<void(std::vector<uint8_t>&)> change;
+    std::function<void(const CFFT3DBox&)> expect;
+  };
+  const Repair cases[] = {
+      {"a focus beyond the slices", [&](auto& b) { PutI32(b, at.counts + 16, 10); },
+       [](const CFFT3DBox& box) { EXPECT_EQ(box.DataFocus(), -1); }},
+      {"more slices than the store holds", [&](auto& b) { PutI32(b, at.counts + 12, 71); },
+       [](const CFFT3DBox& box) { EXPECT_EQ(box.SlicesStored(), 70); }},
+      {"a depth pitch of 0 keeps the box's own", [&](auto& b) { PutI32(b, at.pitch, 0); },
+       [](const CFFT3DBox& box) { EXPECT_EQ(box.DepthPitch(), 10); }},
+      {"a slant X of 150 %", [&](auto& b) { PutF64(b, at.slantX, 1.5); },
+       [](const CFFT3DBox& box) {
+         EXPECT_EQ(box.SlantX(), 1.0);
+         EXPECT_EQ(box.FrontRect().right, box.FrontRect().left);
+       }},
+      {"a slant Y of -20 %", [&](auto& b) { PutF64(b, at.slantX + 8, 1.2); },
+       [](const CFFT3DBox& box) {
+         EXPECT_EQ(box.FrontHeightShare(), 1.0);
+         EXPECT_EQ(box.SliceLimit(), 0);
+       }},
+      {"a stored front rectangle off the plot", [&](auto& b) { PutI32(b, at.pitch + 4, -5000); },
+       [](const CFFT3DBox& box) {
+         EXPECT_EQ(box.FrontRect(), (Rect{100, -1100, 800, -800}));
+         EXPECT_EQ(box.Y().PixelStart(), -1100.0);
+       }},
+      {"slices shorter than the spectrum (a block size raised after the run)",
+       [&](auto& b) {
+         PutI32(b, at.counts, 140);
+         PutI32(b, at.counts + 4, 64);
+       },
+       [](const CFFT3DBox& box) {
+         EXPECT_EQ(box.BinsPerSlice(), 64);
+         RecordingDC dc;
+         const_cast<CFFT3DBox&>(box).DrawData(dc, nullptr);  // stale slices are not drawn
+         EXPECT_TRUE(dc.Calls().empty());
+       }},
+  };
+  for (const Repair& c : cases) {
+    std::vector<uint8_t> changed = bytes;
+    c.change(changed);
+    WaterfallSetup target(1024);
+    ASSERT_TRUE(Loads(changed, target.box)) << c.what;
+    c.expect(target.box);
+    // Stored again and loaded, the repaired record stays as it is.
+    const std::vector<uint8_t> once = Stored(target.box);
+    WaterfallSetup again(1024);
+    ASSERT_TRUE(Loads(once, again.box)) << c.what;
+    EXPECT_EQ(Stored(again.box), once) << c.what;
+  }
+}
+
+TEST(Fft3dRecord, StatesARunLeavesStoreAndLoadAsTheyAre) {
+  // A focus chosen before a run that then stored fewer slices: no focus, as drawn.
+  WaterfallSetup a;
+  a.Run(30);
+  a.box.SetDataFocus(20);
+  a.Run(3);
+  EXPECT_FALSE(a.box.HasFocus());
+  const std::vector<uint8_t> focusBytes = Stored(a.box);
+  WaterfallSetup back(1024);
+  ASSERT_TRUE(Loads(focusBytes, back.box));
+  EXPECT_EQ(back.box.DataFocus(), -1);
+  EXPECT_EQ(back.box.SlicesStored(), 3);
+  EXPECT_EQ(Stored(back.box), focusBytes);
+
+  // The block size doubled after a run: the engine is new, the slices are half as long.
+  WaterfallSetup b;
+  b.Run(5);
+  b.ctx.context.record.blockSize = 512;
+  b.box.SetSource(nullptr, nullptr, 0);
+  ASSERT_EQ(b.box.BinCount(), 256);
+  const std::vector<uint8_t> blockBytes = Stored(b.box);
+  WaterfallSetup loaded(1024);
+  ASSERT_TRUE(Loads(blockBytes, loaded.box));
+  EXPECT_EQ(loaded.box.SlicesStored(), 5);
+  EXPECT_EQ(loaded.box.BinsPerSlice(), 128);
+  EXPECT_EQ(Stored(loaded.box), blockBytes);
+}
+
+namespace {
+bool Inside(const Rect& r, Point p) { return p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom; }
+}  // namespace
+
+// Every accepted setting of the 3D dialog, on a large plot, a document's default 3D box,
+// the smallest box the placement makes and a flat box made wide, with the slices of a run made under the setting and
+// with those of a run under other settings kept through the change: the grid and the slices
+// stay inside the plot, and the X labels and their tick marks (which lean along the depth
+// into the label margin below the plot) inside the box.
+TEST(Fft3dDrawing, EveryLineStaysInsideThePlotForEverySettingTheDialogAccepts) {
+  struct Geometry {
+    Rect box;
+    Rect plot;
+  };
+  const Geometry geometries[] = {
+      {kBoxRect, kPlotRect},
+      {{0, -600, 1200, 0}, {120, -510, 1145, -70}},
+      {{0, -340, 375, 0}, {120, -250, 320, -70}},
+      {{0, -340, 2400, 0}, {120, -250, 2345, -70}},  // widened by the user
+  };
+  for (const Geometry& geometry : geometries) {
+    for (int32_t slantX : {0, 30, 60}) {
+      for (int32_t slantY : {30, 70, 90}) {
+        for (int32_t pitch : {5, 20, 50}) {
+          for (bool kept : {false, true}) {
+            const Fft3DSettings setting{slantX, slantY, pitch, kFill};
+            WaterfallSetup s(256 * 150, kept ? Fft3DSettings{30, 70, 5, kFill} : setting);
+            s.box.SetRect(geometry.box, &geometry.plot);
+            s.box.SetDefaultRanges();
+            s.Run(150);
+            if (kept) s.box.ApplySettings3D(setting);
+            s.box.SetDataFocus(s.box.SlicesOnThePlot() - 1);
+            s.box.SetMarkValue(250.0);
+            s.box.SetCrossHair(1);
+            RecordingDC dc;  // the read-out of the cursor is not looked at: it may be wider than a box
+            s.box.DrawScale(dc, nullptr);
+            s.box.DrawData(dc, nullptr);
+            RecordingDC cursor;
+            s.box.DrawCursor(cursor, nullptr, 0);
+            for (const DcCall& c : cursor.CallsOf(DcCall::kLine)) {
+              EXPECT_TRUE(Inside(geometry.plot, c.from) && Inside(geometry.plot, c.to)) << "the cursor";
+            }
+            const Rect& box = geometry.box;
+            const Rect& plot = geometry.plot;
+            const std::string what = std::to_string(box.right) + " wide, " + std::to_string(slantX) + "/" +
+                                     std::to_string(slantY) + "/" + std::to_string(pitch) + (kept ? " kept" : "");
+            for (const DcCall& c : dc.Calls()) {
+              if (c.kind == DcCall::kLine) {
+                const bool tickMark = c.from.y < plot.top || c.to.y < plot.top;
+                const Rect& limit = tickMark ? box : plot;
+                EXPECT_TRUE(Inside(limit, c.from) && Inside(limit, c.to))
+                    << what << ": (" << c.from.x << "," << c.from.y << ")-(" << c.to.x << "," << c.to.y << ")";
+              } else if (c.kind == DcCall::kPolygon) {
+                for (Point p : c.points) EXPECT_TRUE(Inside(plot, p)) << what << ": (" << p.x << "," << p.y << ")";
+              } else if (c.kind == DcCall::kText) {
+                const int32_t width = RecordingDC::MeasureWithHeight(c.text, c.fontHeight).cx;
+                const int32_t left = (c.textAlign & kAlignCenter) == kAlignCenter ? c.to.x - width / 2
+                                     : (c.textAlign & kAlignRight) == kAlignRight ? c.to.x - width
+                                                                                  : c.to.x;
+                EXPECT_TRUE(Inside(box, c.to) && left >= box.left && left + width <= box.right)
+                    << what << ": \"" << c.text << "\" from x " << left << " to " << left + width;
+              }
+            }
+          }
+        }
+      }
+    }
+  }
 }

@@ -258,7 +258,20 @@ TEST(FftBoxMark, ReadOutEndsInDecibelsOrPerCentAndPeakSearchFindsTheBin) {
   }
 }
 
-TEST(FftBoxRecord, RoundTripWithTheEngineAndRefusedModes) {
+TEST(FftBoxMark, AMarkBeyondTheLastBinReadsTheLevelOfAnEmptyBin) {
+  FftSetup s(8000, 512, SineOnBin8);
+  s.Analyse();
+  s.box.SetLogFrequency(0);
+  s.box.SetMarkValue(3990.0);  // bin 128 of 0..127
+  EXPECT_EQ(s.box.GetLevelAtMark(1), 0.0);
+  s.box.SetLevelMode(1);
+  EXPECT_EQ(s.box.GetLevelAtMark(0), s.Db(0.0));  // the floor, not 0 dB (full scale)
+  EXPECT_LT(s.box.GetLevelAtMark(0), -100.0);
+  s.box.SetLevelMode(0);
+  EXPECT_EQ(s.box.GetLevelAtMark(0), 0.0);
+}
+
+TEST(FftBoxRecord, RoundTripWithTheEngineAndRepairedModes) {
   FftSetup s(8000, 512, SineOnBin8);
   s.Analyse();
   s.box.SetLevelMode(1);
@@ -284,11 +297,15 @@ TEST(FftBoxRecord, RoundTripWithTheEngineAndRefusedModes) {
   EXPECT_EQ(loaded.Engine()->GetSpectrum()[8], s.box.Engine()->GetSpectrum()[8]);
   EXPECT_EQ(loaded.BlockSize(), 256);
 
-  std::vector<uint8_t> bad = mem.Bytes();
-  bad[370 + 4] = 7;  // level mode 7
-  MemoryStream badStream(bad);
-  CArchive badIn(badStream, CArchive::Mode::Load);
-  CFFTBox refused;
-  refused.Serialize(badIn);
-  EXPECT_TRUE(badIn.Failed());
+  // Any mode other than 0 is on.
+  std::vector<uint8_t> odd = mem.Bytes();
+  odd[370] = 0;
+  odd[370 + 4] = 7;  // level mode 7
+  MemoryStream oddStream(odd);
+  CArchive oddIn(oddStream, CArchive::Mode::Load);
+  CFFTBox repaired;
+  repaired.Serialize(oddIn);
+  EXPECT_FALSE(oddIn.Failed());
+  EXPECT_EQ(repaired.IsLogLevel(), 1);
+  EXPECT_EQ(repaired.IsLogFrequency(), 0);
 }

@@ -57,14 +57,19 @@ TEST(AnalysisSettings, AveragingCodesRoundTrip) {
   EXPECT_EQ(s.fftFlags & (kFftSingle | kFftCumulative | kFftPeakHold), 0);
 }
 
-TEST(AnalysisSettings, WaveFileNameIsCutToFitWithoutSplittingACharacter) {
+TEST(AnalysisSettings, WaveFileNameIsHeldInCp932AndCutToFitWithoutSplittingACharacter) {
   AnalysisSettings s = DefaultAnalysisSettings();
-  std::string longName;
-  for (int i = 0; i < 50; ++i) longName += "音";  // 150 bytes of UTF-8
+  SetWaveFileName(s, "音声.wav");
+  const uint8_t stored[] = {0x89, 0xB9, 0x90, 0xBA, '.', 'w', 'a', 'v', 0};
+  EXPECT_EQ(std::memcmp(s.waveFileName, stored, sizeof stored), 0);
+  EXPECT_EQ(WaveFileName(s), "音声.wav");
+
+  std::string longName = "a";
+  for (int i = 0; i < 70; ++i) longName += "音";  // 140 bytes of CP932 after the "a"
   SetWaveFileName(s, longName);
   std::string back = WaveFileName(s);
-  EXPECT_EQ(back.size(), 126u);  // 42 whole characters
-  EXPECT_EQ(back, longName.substr(0, 126));
+  EXPECT_EQ(strnlen(s.waveFileName, 128), 127u);  // "a" and 63 whole characters
+  EXPECT_EQ(back, longName.substr(0, 1 + 63 * 3));
   SetWaveFileName(s, "a.wav");
   EXPECT_EQ(WaveFileName(s), "a.wav");
 }

@@ -314,6 +314,29 @@ TEST_F(ViewTest, ThePanelOpensOnceAndQuickStartRecordsWithItsPendingRecord) {
   EXPECT_EQ(doc.Settings().realTimeMode, 1);
 }
 
+TEST_F(ViewTest, StopLeavesTheEndOfTheRunToTheTimerSoThatThePanelShowsIt) {
+  Open(2);
+  frame.RunCommand(cmd::kSettingPanel);
+  CSettingPanel* panel = view->Panel();
+  ASSERT_NE(panel, nullptr);
+  frame.RunCommand(cmd::kRecord);
+  ASSERT_EQ(doc.RunPhase(), kRunRecording);
+  sim.AdvanceFrames(8820);
+  view->RunTimerTick();
+  EXPECT_GE(panel->CursorLineX(), 0);  // the run position on the overview
+  frame.RunCommand(cmd::kStop);
+  EXPECT_EQ(doc.RunPhase(), kRunIdle);
+  EXPECT_TRUE(view->RunTimerActive());
+  // The timer's next tick finds the run idle: it stops and the panel takes the run's end.
+  for (int i = 0; i < 100 && view->RunTimerActive(); ++i) QTest::qWait(10);
+  EXPECT_FALSE(view->RunTimerActive());
+  for (int i = 0; i < 100 && panel->IsRedrawPending(); ++i) QTest::qWait(5);
+  EXPECT_EQ(panel->CursorLineX(), -1);
+  EXPECT_EQ(panel->PendingRecord().fftRangeStart, doc.Settings().fftRangeStart);
+  EXPECT_EQ(panel->PendingRecord().fftRangeEnd, doc.Settings().fftRangeEnd);
+  EXPECT_EQ(doc.Settings().fftRangeEnd, 8820u - 4410u);  // read 100 ms behind the device
+}
+
 namespace {
 
 QPoint DeviceOf(CWavView* view, int x, int y) {

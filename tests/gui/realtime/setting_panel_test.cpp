@@ -10,10 +10,12 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <numbers>
 
+#include "core/doc/run_timer_loop.h"
 #include "core/doc/wav_doc.h"
 #include "core/graph/wave_box.h"
 #include "core/realtime/simulated_audio.h"
@@ -26,10 +28,13 @@
 namespace {
 
 // The view's side: the document takes the record and the panel the level values; start
-// and stop run the document's run (the test steps it itself).
-class FakeView : public PanelHost {
+// and stop run the document's run as the view does, with a real run timer (the tests may
+// also step it themselves with Tick).
+class FakeView : public PanelHost, private RunTimerLoop::Host {
  public:
-  FakeView(CWavDoc& doc, CSettingPanel& panel) : doc_(doc), panel_(panel) {}
+  FakeView(CWavDoc& doc, CSettingPanel& panel) : doc_(doc), panel_(panel), loop_(doc, *this) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] { loop_.OnTimer(); });
+  }
   void ApplyToDocument(const AnalysisSettings& record, int levelMode) override {
     applied.push_back(record);
     levelModes.push_back(levelMode);
@@ -40,20 +45,34 @@ class FakeView : public PanelHost {
     ++starts;
     doc_.StartRun();
     if (panel_.IsWindowCreated()) panel_.RefreshControls();
+    SetTimer(RunTimerLoop::kFirstIntervalMs);
   }
   void StopRunFromView() override {
     ++stops;
-    doc_.StopRun();
+    loop_.Stop();
     if (panel_.IsWindowCreated()) panel_.RefreshControls();
   }
+  // One tick of the run timer, at once.
+  void Tick() { loop_.OnTimer(); }
+  bool TimerActive() const { return timer_.isActive(); }
 
   std::vector<AnalysisSettings> applied;
   std::vector<int> levelModes;
   int starts = 0, stops = 0;
 
  private:
+  void RedrawBoxes() override {}
+  void InvalidateAll() override {}
+  void RefreshPanel() override {
+    if (panel_.IsWindowCreated()) panel_.Update(false);
+  }
+  void SetTimer(int intervalMs) override { timer_.start(intervalMs); }
+  void KillTimer() override { timer_.stop(); }
+
   CWavDoc& doc_;
   CSettingPanel& panel_;
+  RunTimerLoop loop_;
+  QTimer timer_;
 };
 
 void Sine(CWave& w, uint16_t channels, uint32_t frames, uint32_t rate) {
@@ -311,19 +330,22 @@ TEST_F(SettingPanel, StartHandsTheRecordToTheViewAndFollowsTheRun) {
   EXPECT_TRUE(Child<QPushButton>(panel, "stop")->isEnabled());
   EXPECT_FALSE(Child<QComboBox>(panel, "blockSize")->isEnabled());
   WaitForRedraw(panel);
-  for (int i = 0; i < 20; ++i) doc.StepRun();
-  panel.Update(false);
+  for (int i = 0; i < 10; ++i) view.Tick();
   const CWaveBox* box = panel.MiniBox();
   EXPECT_EQ(panel.CursorLineX(), box->X().ValueToPixel(box->FrameToTime(doc.Settings().currentPosition)));
   EXPECT_EQ(Text(3), QString());
+  doc.Settings().fftRangeStart = 777;  // as a run's end may leave it
   Child<QPushButton>(panel, "stop")->click();
   EXPECT_EQ(view.stops, 1);
   EXPECT_EQ(doc.RunPhase(), kRunIdle);
   EXPECT_TRUE(Child<QPushButton>(panel, "start")->isEnabled());
-  doc.Settings().fftRangeStart = 777;  // as a run's end may leave it
-  panel.Update(false);
+  // The run timer's next tick stops it and the panel takes the document's record.
+  EXPECT_TRUE(view.TimerActive());
+  for (int i = 0; i < 100 && view.TimerActive(); ++i) QTest::qWait(10);
+  EXPECT_FALSE(view.TimerActive());
   EXPECT_EQ(panel.PendingRecord().fftRangeStart, 777u);
-  EXPECT_TRUE(panel.IsRedrawPending());
+  WaitForRedraw(panel);
+  EXPECT_EQ(panel.CursorLineX(), -1);
 
   // A start in trigger level mode goes back to the FFT area.
   Child<QCheckBox>(panel, "trigger")->click();
