@@ -124,7 +124,7 @@ int RunSpectrum(CliArgs& args) {
     if (auto d = args.Value("--delimiter")) textOptions.delimiter = *d;
     textOptions.conditions = !args.Has("--no-conditions");
     textOptions.columnNames = !args.Has("--no-names");
-    textOptions.frequencyColumn = !args.Has("--no-frequency");
+    textOptions.stepColumn = !args.Has("--no-frequency");
     bytes = SpectrumTextFileBytes(boxes.Source(), textOptions);
   }
   const std::string outPath = args.Value("--out").value_or("");
