@@ -88,18 +88,39 @@ std::string FormatWaveText(const CWave& wave, const WaveTextChannels& channels,
   return out;
 }
 
-bool WriteWaveTextFile(const std::string& path, const CWave& wave,
-                       const WaveTextChannels& channels, const TextOutOptions& options) {
+namespace {
+
+// Streams head and rows into a file through the safe save.
+bool WriteRows(const std::string& path, const CWave& wave, const std::string& head,
+               const WaveColumns& columns, const std::string& delimiter, const char* lineEnd) {
   WaitCursor busy;
-  const WaveColumns columns = ColumnsOf(wave, channels, options);
   TextFileOut file;
   if (!file.Begin(path)) return false;
-  file.Buffer() = Utf8ToCp932(Head(wave, columns, options, "\r\n"));
-  const std::string delimiter = Utf8ToCp932(options.delimiter);
+  file.Buffer() = head;
   const uint32_t frames = wave.FrameCount();
   for (uint32_t frame = 0; frame < frames; ++frame) {
-    AppendRow(file.Buffer(), wave, frame, columns, delimiter, "\r\n");
+    AppendRow(file.Buffer(), wave, frame, columns, delimiter, lineEnd);
     if (!file.Flush()) return false;
   }
   return file.Commit();
+}
+
+}  // namespace
+
+bool WriteWaveTextFile(const std::string& path, const CWave& wave,
+                       const WaveTextChannels& channels, const TextOutOptions& options) {
+  const WaveColumns columns = ColumnsOf(wave, channels, options);
+  return WriteRows(path, wave, Utf8ToCp932(Head(wave, columns, options, "\r\n")), columns,
+                   Utf8ToCp932(options.delimiter), "\r\n");
+}
+
+bool WriteWaveCsvFile(const std::string& path, const CWave& wave,
+                      const WaveTextChannels& channels) {
+  const WaveColumns columns{true, channels.left, channels.right, channels.mono};
+  std::string head = "time_s";
+  if (columns.left) head += ",L";
+  if (columns.right) head += ",R";
+  if (columns.mono) head += ",M";
+  head += '\n';
+  return WriteRows(path, wave, head, columns, ",", "\n");
 }

@@ -34,3 +34,10 @@ std::string FormatWaveText(const CWave& wave, const WaveTextChannels& channels,
 // complete. False when it cannot be created or written (an old file then stays as it was).
 bool WriteWaveTextFile(const std::string& path, const CWave& wave,
                        const WaveTextChannels& channels, const TextOutOptions& options);
+
+// The CSV form of the command-line tool: UTF-8, LF; a header "time_s" followed by ",L",
+// ",R", ",M" for the chosen columns, then per frame the time and the levels as the text file
+// gives them, comma-separated. Every chosen column is written, whatever the wave's channels
+// (a one-channel wave gives its only channel as L, R and M).
+bool WriteWaveCsvFile(const std::string& path, const CWave& wave,
+                      const WaveTextChannels& channels);
