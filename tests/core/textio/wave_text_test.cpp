@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -141,8 +142,23 @@ TEST(WaveText, NumbersMatchPrintfWhateverTheLocale) {
                                 std::numeric_limits<double>::denorm_min(),
                                 std::numeric_limits<double>::infinity(),
                                 -std::numeric_limits<double>::infinity()};
-  for (int s = -32768; s <= 32767; s += 7) values.push_back(s * 0.0030517578125);
+  // Every sample value (s = 64 mod 128 lies exactly halfway: 0.1953125 gives 0.195312), the
+  // times of rows, and doubles of every magnitude from random bits.
+  for (int s = -32768; s <= 32767; ++s) values.push_back(s * 0.0030517578125);
   for (uint32_t a = 0; a < 200000; a += 13) values.push_back(static_cast<double>(a) / 44100);
+  for (int o = 1; o < 2000; o += 2) values.push_back(o / 128.0);
+  uint64_t state = 0x9E3779B97F4A7C15u;
+  for (int i = 0; i < 200000; ++i) {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    // Exponents from about 2^-60 to 2^60 (and a few beyond), either sign.
+    const uint64_t exponent = 963 + (state >> 40) % 124;
+    const uint64_t bits = (state & 0x800FFFFFFFFFFFFFu) | exponent << 52;
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    values.push_back(v);
+  }
   for (double v : values) {
     std::string out;
     AppendFixed6(out, v);
