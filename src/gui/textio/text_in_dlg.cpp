@@ -1,7 +1,6 @@
 #include "gui/textio/text_in_dlg.h"
 
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -11,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "core/textio/text_in_values.h"
+#include "gui/textio/text_file_dialog.h"
 #include "render/qt_convert.h"
 
 namespace {
@@ -154,14 +154,8 @@ void CTextInDlg::ChooseFormat() {
 }
 
 void CTextInDlg::Browse() {
-  QFileDialog dialog(this, QStringLiteral("ファイルを開く"));
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setDefaultSuffix(QStringLiteral("txt"));
-  dialog.setNameFilters({QStringLiteral("Text Files(*.txt)"), QStringLiteral("All Files(*.*)")});
-  if (!fileName_->text().isEmpty()) dialog.selectFile(fileName_->text());
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  fileName_->setText(dialog.selectedFiles().first());
+  const QString path = BrowseTextFile(this, false, fileName_->text());
+  if (!path.isEmpty()) fileName_->setText(path);
 }
 
 void CTextInDlg::UpdateOk() {

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,6 +15,7 @@
 #include "core/textio/spectrum_box_source.h"
 #include "core/textio/spectrum_text.h"
 #include "core/textio/wave_text.h"
+#include "gui/textio/text_file_dialog.h"
 #include "render/qt_convert.h"
 #include "render/qt_font.h"
 
@@ -240,13 +240,8 @@ void CTextOutDlg::Changed() {
 void CTextOutDlg::RedrawPreview() { preview_->SetText(FromUtf8(PreviewText(values_))); }
 
 void CTextOutDlg::Browse() {
-  QFileDialog dialog(this, QStringLiteral("名前を付けて保存"));
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setDefaultSuffix(QStringLiteral("txt"));
-  dialog.setNameFilters({QStringLiteral("Text Files(*.txt)"), QStringLiteral("All Files(*.*)")});
-  if (!fileName_->text().isEmpty()) dialog.selectFile(fileName_->text());
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  fileName_->setText(dialog.selectedFiles().first());
+  const QString path = BrowseTextFile(this, true, fileName_->text());
+  if (!path.isEmpty()) fileName_->setText(path);
 }
 
 void CTextOutDlg::accept() {

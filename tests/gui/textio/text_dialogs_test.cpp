@@ -1,12 +1,15 @@
 // The text output and input dialogs, driven as a user drives them.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 
@@ -234,4 +237,41 @@ TEST(TextInDlg, OkNeedsAFileAndFramesAndGivesTheFormatToRead) {
   EXPECT_EQ(f.channels, 2);
   EXPECT_EQ(dlg.Result().delimiter, "");
   EXPECT_EQ(dlg.Result().fileName, "in.txt");
+}
+
+// "参照" in both dialogs: a text-file dialog that fills in the file name.
+TEST(TextDialogs, BrowseOffersTextFilesAndTakesTheChosenName) {
+  CWave wave;
+  FillSine(wave, 1, 10);
+  CTextOutDlg::Values outValues;
+  outValues.available = CTextOutDlg::kMonoAvailable;
+  outValues.wave = &wave;
+  CTextOutDlg out(outValues);
+  CTextInDlg::Values inValues;
+  inValues.frameCount = 10;
+  CTextInDlg in(inValues);
+  TempDir dir;
+  const QString chosen = QString::fromStdString(dir.Path("chosen.txt"));
+  WriteAllBytes(dir.Path("chosen.txt"), {'1'});
+  for (QDialog* dlg : {static_cast<QDialog*>(&out), static_cast<QDialog*>(&in)}) {
+    const bool writing = dlg == &out;
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* files = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+      if (!files || seen) return;
+      seen = true;
+      EXPECT_EQ(files->nameFilters(), (QStringList{QStringLiteral("Text Files(*.txt)"), QStringLiteral("All Files(*.*)")}));
+      EXPECT_EQ(files->defaultSuffix(), QStringLiteral("txt"));
+      EXPECT_EQ(files->acceptMode(), writing ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+      files->setOption(QFileDialog::DontConfirmOverwrite);
+      files->selectFile(chosen);
+      static_cast<QDialog*>(files)->accept();
+    });
+    poll.start(5);
+    dlg->show();
+    Child<QPushButton>(*dlg, "browse")->click();
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(Child<QLineEdit>(*dlg, "fileName")->text(), chosen);
+  }
 }
