@@ -89,8 +89,9 @@ void WaveTextIn(CWavView& view) {
   const CWave& wave = doc.Wave();
   CTextInDlg::Values values;
   values.frameCount = static_cast<int32_t>(std::min<uint32_t>(wave.FrameCount(), INT32_MAX));
-  values.channels = static_cast<int16_t>(wave.Channels());
-  values.bits = static_cast<int16_t>(wave.Bits());
+  // The reader makes 8- or 16-bit waves of one or two channels.
+  values.channels = wave.Channels() == 1 ? 1 : 2;
+  values.bits = wave.Bits() == 8 ? 8 : 16;
   values.rateHz = wave.Rate();
   values.delimiter = view.App().textOutDelimiter;
   CTextInDlg dlg(values, &view);
