@@ -48,7 +48,9 @@ CTextInDlg::CTextInDlg(const Values& values, QWidget* parent) : QDialog(parent),
   connect(browse, &QPushButton::clicked, this, &CTextInDlg::Browse);
   auto* formatButton = new QPushButton(QStringLiteral("ｳｪｰﾌﾞﾌｫｰﾏｯﾄの指定"), this);
   formatButton->setObjectName(QStringLiteral("format"));
-  connect(formatButton, &QPushButton::clicked, this, &CTextInDlg::ChooseFormat);
+  // The wave format dialog is not part of the program yet: until it is, the file is read
+  // in the wave's own format.
+  formatButton->setEnabled(false);
   format_ = new QLabel(this);
   format_->setObjectName(QStringLiteral("formatShown"));
   format_->setText(FormatText(values_.rateHz, values_.bits, values_.channels));
@@ -147,10 +149,6 @@ void CTextInDlg::DurationEdited(const QString& text) {
   values_.frameCountText = FrameCountText(values_.frameCount);
   frameCount_->setText(FromUtf8(values_.frameCountText));
   UpdateOk();
-}
-
-void CTextInDlg::ChooseFormat() {
-  // Filled in with the wave format dialog.
 }
 
 void CTextInDlg::Browse() {

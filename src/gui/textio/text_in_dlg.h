@@ -53,7 +53,6 @@ class CTextInDlg : public QDialog {
   void Initialise();
   void FrameCountEdited(const QString& text);
   void DurationEdited(const QString& text);
-  void ChooseFormat();
   void Browse();
   // The rate limit, the duration text and the format shown, after the format changed.
   void FormatChanged();
