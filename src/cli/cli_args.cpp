@@ -1,5 +1,6 @@
 #include "cli/cli_args.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -86,6 +87,20 @@ bool CliArgs::Double(const std::string& name, double& out, double fallback) {
   out = d;
   return true;
 }
+bool ParseChannelList(const std::string& text, std::string& letters) {
+  letters.clear();
+  size_t start = 0;
+  while (true) {
+    const size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (item.size() != 1) return false;
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(item[0])));
+    if (letter != 'L' && letter != 'R' && letter != 'M') return false;
+    if (letters.find(letter) == std::string::npos) letters += letter;
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
 
 int UsageError(const CliCommand& command, const std::string& message) {
   std::fprintf(stderr, "sonvue-cli %s: %s\n(see sonvue-cli %s --help)\n", command.name,
@@ -111,7 +126,7 @@ void PrintToolHelp(FILE* out) {
                "in a box are printed on stderr as \"TITLE: TEXT\".\n"
                "\n"
                "commands:\n");
-  for (const CliCommand* c : CliCommands()) std::fprintf(out, "  %-10s %s\n", c->name, c->summary);
+  for (const CliCommand* c : CliCommands()) std::fprintf(out, "  %-12s %s\n", c->name, c->summary);
   std::fprintf(out,
                "\n"
                "\"sonvue-cli COMMAND --help\" describes a command. Exit status: 0 done,\n"

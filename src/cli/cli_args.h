@@ -31,6 +31,10 @@ class CliArgs {
   std::string error_;
 };
 
+// A --channels list: L, R and M (either case) separated by commas, each kept once in the
+// order given, as upper-case letters in letters. False for anything else or an empty list.
+bool ParseChannelList(const std::string& text, std::string& letters);
+
 // One sub-command of sonvue-cli.
 struct CliCommand {
   const char* name;

@@ -6,6 +6,8 @@ const std::vector<const CliCommand*>& CliCommands() {
       &kInfoCommand,
       &kCutCommand,
       &kSpectrumCommand,
+      &kExportWaveCommand,
+      &kImportTextCommand,
       &kRenderCommand,
       &kDocCommand,
       &kPlayCommand,

@@ -25,21 +25,13 @@ int Refuse(const std::string& message) {
 
 // The spectrum box types of a --channels list (L, R, M separated by commas).
 bool ParseChannels(const std::string& text, std::vector<int>& types) {
+  std::string letters;
+  if (!ParseChannelList(text, letters)) return false;
   types.clear();
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t comma = text.find(',', start);
-    std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    int type = -1;
-    if (item == "L" || item == "l") type = kBoxFftLeft;
-    else if (item == "R" || item == "r") type = kBoxFftRight;
-    else if (item == "M" || item == "m") type = kBoxFftMono;
-    else return false;
-    if (std::find(types.begin(), types.end(), type) == types.end()) types.push_back(type);
-    if (comma == std::string::npos) break;
-    start = comma + 1;
+  for (char letter : letters) {
+    types.push_back(letter == 'L' ? kBoxFftLeft : letter == 'R' ? kBoxFftRight : kBoxFftMono);
   }
-  return !types.empty();
+  return true;
 }
 
 bool WriteAll(const std::string& bytes, const std::string& outPath) {
@@ -127,7 +119,7 @@ int RunSpectrum(CliArgs& args) {
     if (auto d = args.Value("--delimiter")) textOptions.delimiter = *d;
     textOptions.conditions = !args.Has("--no-conditions");
     textOptions.columnNames = !args.Has("--no-names");
-    textOptions.frequencyColumn = !args.Has("--no-frequency");
+    textOptions.stepColumn = !args.Has("--no-frequency");
     bytes = SpectrumTextFileBytes(boxes.Source(), textOptions);
   }
   const std::string outPath = args.Value("--out").value_or("");

@@ -38,3 +38,11 @@ SpectrumBoxSource::SpectrumBoxSource(const CWave& wave, CFFTBox* left, CFFTBox* 
   if (reference->Settings())
     source_.window = (reference->Settings()->record.fftFlags & kFftWindow) != 0;
 }
+
+SpectrumTextSource SpectrumBoxSource::Selected(bool left, bool right, bool mono) const {
+  SpectrumTextSource selected = source_;
+  if (!left) selected.left = nullptr;
+  if (!right) selected.right = nullptr;
+  if (!mono) selected.mono = nullptr;
+  return selected;
+}

@@ -17,6 +17,9 @@ class SpectrumBoxSource {
 
   // Valid while the boxes keep their engines.
   const SpectrumTextSource& Source() const { return source_; }
+  // The same source with only the chosen columns; the reference box (and so the
+  // conditions) does not depend on the choice.
+  SpectrumTextSource Selected(bool left, bool right, bool mono) const;
 
  private:
   SpectrumTextColumn columns_[3];

@@ -1,32 +1,8 @@
 #include "core/textio/spectrum_text.h"
 
-#include <cstdarg>
-#include <cstdio>
-
-#include "core/io/safe_file.h"
 #include "core/io/cp932.h"
 
 namespace {
-
-void AppendF(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void AppendF(std::string& out, const char* format, ...) {
-  char buffer[512];
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-  va_end(args);
-  if (n < 0) return;
-  if (static_cast<size_t>(n) < sizeof buffer) {
-    out.append(buffer, static_cast<size_t>(n));
-    return;
-  }
-  std::string big(static_cast<size_t>(n) + 1, '\0');
-  va_start(args, format);
-  std::vsnprintf(big.data(), big.size(), format, args);
-  va_end(args);
-  big.resize(static_cast<size_t>(n));
-  out += big;
-}
 
 // The level of one bin as the box shows it: dB, or per cent of full scale.
 double ColumnValue(const SpectrumTextColumn& column, uint32_t bin) {
@@ -70,17 +46,31 @@ Layout TextLayout(const SpectrumTextSource& source) {
 
 std::string BuildText(const SpectrumTextSource& source, const SpectrumTextOptions& options,
                       uint32_t maxRows, const char* lineEnd) {
-  const char* d = options.delimiter.c_str();
   std::string out = "ＦＦＴデータ";
   out += lineEnd;
   if (options.conditions && source.referenceCalculated && source.blockSize > 0) {
     const double resolution = static_cast<double>(source.rateHz) / source.blockSize;
-    AppendF(out, "周波数分解能(Hz)%s%f%s", d, resolution, lineEnd);
-    AppendF(out, "周波数範囲(Hz)%s%f～%f%s", d, 0.0, resolution * (source.blockSize / 2 - 1),
-            lineEnd);
-    AppendF(out, "ブロックサイズ(samples)%s%d%s", d, source.blockSize, lineEnd);
-    AppendF(out, "平均回数%s%d%s", d, source.averagingCount, lineEnd);
-    AppendF(out, "窓関数%s%s%s", d, source.window ? "ハニング窓" : "オフ", lineEnd);
+    auto line = [&](const char* name) {
+      out += name;
+      out += options.delimiter;
+    };
+    line("周波数分解能(Hz)");
+    AppendFixed6(out, resolution);
+    out += lineEnd;
+    line("周波数範囲(Hz)");
+    AppendFixed6(out, 0.0);
+    out += "～";
+    AppendFixed6(out, resolution * (source.blockSize / 2 - 1));
+    out += lineEnd;
+    line("ブロックサイズ(samples)");
+    AppendInteger(out, source.blockSize);
+    out += lineEnd;
+    line("平均回数");
+    AppendInteger(out, source.averagingCount);
+    out += lineEnd;
+    line("窓関数");
+    out += source.window ? "ハニング窓" : "オフ";
+    out += lineEnd;
   }
   const Layout layout = TextLayout(source);
   if (options.columnNames) {
@@ -90,7 +80,7 @@ std::string BuildText(const SpectrumTextSource& source, const SpectrumTextOption
       out += text;
       first = false;
     };
-    if (options.frequencyColumn) name("周波数(Hz)");
+    if (options.stepColumn) name("周波数(Hz)");
     for (int c = 0; c < layout.count; ++c) {
       name(std::string(layout.names[c]) + (layout.columns[c]->levelInDb ? "(dB)" : "(%)"));
     }
@@ -99,14 +89,13 @@ std::string BuildText(const SpectrumTextSource& source, const SpectrumTextOption
   const uint32_t rows = BinCount(source) < maxRows ? BinCount(source) : maxRows;
   for (uint32_t i = 0; i < rows; ++i) {
     bool first = true;
-    if (options.frequencyColumn) {
-      AppendF(out, "%f", BinFrequency(source, i));
+    if (options.stepColumn) {
+      AppendFixed6(out, BinFrequency(source, i));
       first = false;
     }
     for (int c = 0; c < layout.count; ++c) {
-      const double v = ColumnValue(*layout.columns[c], i);
-      if (first) AppendF(out, "%f", v);
-      else AppendF(out, "%s%f", d, v);
+      if (!first) out += options.delimiter;
+      AppendFixed6(out, ColumnValue(*layout.columns[c], i));
       first = false;
     }
     out += lineEnd;
@@ -128,14 +117,10 @@ std::string SpectrumTextFileBytes(const SpectrumTextSource& source,
 
 bool WriteSpectrumTextFile(const std::string& path, const SpectrumTextSource& source,
                            const SpectrumTextOptions& options) {
-  const std::string bytes = SpectrumTextFileBytes(source, options);
-  SafeFileWriter writer;
-  if (!writer.Begin(path)) return false;
-  if (!writer.Stream().Write(bytes.data(), bytes.size())) {
-    writer.Abort();
-    return false;
-  }
-  return writer.Commit();
+  TextFileOut file;
+  if (!file.Begin(path)) return false;
+  file.Buffer() = SpectrumTextFileBytes(source, options);
+  return file.Commit();
 }
 
 std::string FormatSpectrumCsv(const SpectrumTextSource& source) {
@@ -148,9 +133,11 @@ std::string FormatSpectrumCsv(const SpectrumTextSource& source) {
   out += '\n';
   const uint32_t rows = BinCount(source);
   for (uint32_t i = 0; i < rows; ++i) {
-    AppendF(out, "%f", BinFrequency(source, i));
+    AppendFixed6(out, BinFrequency(source, i));
     for (const SpectrumTextColumn* c : columns) {
-      if (c && c->spectrum) AppendF(out, ",%f", ColumnValue(*c, i));
+      if (!c || !c->spectrum) continue;
+      out += ',';
+      AppendFixed6(out, ColumnValue(*c, i));
     }
     out += '\n';
   }

@@ -19,6 +19,7 @@
 #include <string>
 
 #include "core/dsp/decibel.h"
+#include "core/textio/text_out.h"
 
 struct SpectrumTextColumn {
   const float* spectrum = nullptr;  // N/2 bins on the level scale (full scale 10000)
@@ -27,12 +28,8 @@ struct SpectrumTextColumn {
   double dbOffset = 0.0;
 };
 
-struct SpectrumTextOptions {
-  std::string delimiter = " , ";
-  bool conditions = true;
-  bool columnNames = true;
-  bool frequencyColumn = true;
-};
+// stepColumn is the frequency column.
+using SpectrumTextOptions = TextOutOptions;
 
 struct SpectrumTextSource {
   uint32_t rateHz = 0;

@@ -5,7 +5,13 @@
 const std::vector<ViewCommand>& AllViewCommands() {
   static const std::vector<ViewCommand> all = [] {
     std::vector<ViewCommand> entries;
-    for (const auto& group : {DocumentCommands(), GraphCommands(), MouseCommands(), RunCommands()}) {
+    for (const auto& group : {
+             DocumentCommands(),
+             GraphCommands(),
+             MouseCommands(),
+             RunCommands(),
+             TextioCommands(),
+         }) {
       entries.insert(entries.end(), group.begin(), group.end());
     }
     return entries;

@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "core/io/cp932.h"
+#include "support/iconv.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -30,17 +30,6 @@ SpectrumTextSource Source(const SpectrumTextColumn* l, const SpectrumTextColumn*
   s.right = r;
   s.mono = m;
   return s;
-}
-
-std::string RunIconv(const std::string& path) {
-  std::string cmd = "iconv -f CP932 -t UTF-8 '" + path + "' 2>&1";
-  std::FILE* p = popen(cmd.c_str(), "r");
-  std::string out;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  EXPECT_EQ(pclose(p), 0) << out;
-  return out;
 }
 
 }  // namespace
@@ -69,7 +58,7 @@ TEST(SpectrumText, FileIsCp932WithCrLfLineByLine) {
   EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 14), title);
   const std::string text(bytes.begin(), bytes.end());
   EXPECT_NE(text.find("\x81\x60"), std::string::npos);
-  EXPECT_EQ(RunIconv(path), expected);
+  EXPECT_EQ(Cp932FileViaIconv(path), expected);
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), Utf8ToCp932(expected));
 }
 
@@ -94,7 +83,7 @@ TEST(SpectrumText, OptionsLeaveOutPartsAndAOneChannelWaveHasOnlyItsLevel) {
   SpectrumTextOptions bare;
   bare.conditions = false;
   bare.columnNames = false;
-  bare.frequencyColumn = false;
+  bare.stepColumn = false;
   // Only the mono column and no frequency: one value per row, no leading delimiter.
   EXPECT_EQ(FormatSpectrumText(Source(nullptr, nullptr, &mono), bare),
             "ＦＦＴデータ\n-4.082400\n-12.041200\n-46.020600\n-6.019731\n");

@@ -1,0 +1,86 @@
+// sonvue-cli export-wave IN.wav OUT.txt [options]: the samples of a WAVE file as the
+// program's wave text file ("ウェーブデータのテキスト出力") or as CSV.
+#include <cstdio>
+#include <string>
+
+#include "cli/commands.h"
+#include "core/textio/wave_text.h"
+#include "core/wave/wave.h"
+
+namespace {
+
+int Refuse(const std::string& message) {
+  std::fprintf(stderr, "sonvue-cli export-wave: %s\n", message.c_str());
+  return kExitRefused;
+}
+
+int RunExportWave(CliArgs& args) {
+  if (args.Positional().size() != 2) return UsageError(kExportWaveCommand, "needs IN.wav and OUT.txt");
+  const std::string& inPath = args.Positional()[0];
+  const std::string& outPath = args.Positional()[1];
+  const bool csv = args.Has("--csv");
+  for (const char* textOnly : {"--delimiter", "--no-conditions", "--no-names", "--no-time"}) {
+    if (csv && args.Has(textOnly)) {
+      return UsageError(kExportWaveCommand, std::string(textOnly) + " applies to the text file, not to --csv");
+    }
+  }
+  std::string letters;
+  if (auto text = args.Value("--channels"); text && !ParseChannelList(*text, letters)) {
+    return UsageError(kExportWaveCommand, "--channels takes L, R and M separated by commas, not \"" +
+                                              *text + "\"");
+  }
+
+  CWave wave;
+  if (!wave.LoadWaveFile(inPath)) return Refuse(inPath + " cannot be read");
+  // Without --channels, the columns of a new document's wave boxes: left and right, or the
+  // mono box of a one-channel wave.
+  if (letters.empty()) letters = wave.Channels() == 1 ? "M" : "LR";
+  WaveTextChannels channels;
+  channels.left = letters.find('L') != std::string::npos;
+  channels.right = letters.find('R') != std::string::npos;
+  channels.mono = letters.find('M') != std::string::npos;
+  if (!csv && wave.Channels() == 1 && !channels.mono) {
+    return Refuse(inPath + " has one channel: its text file has only the column M");
+  }
+
+  bool written;
+  if (csv) {
+    written = WriteWaveCsvFile(outPath, wave, channels);
+  } else {
+    TextOutOptions options;
+    if (auto d = args.Value("--delimiter")) options.delimiter = *d;
+    options.conditions = !args.Has("--no-conditions");
+    options.columnNames = !args.Has("--no-names");
+    options.stepColumn = !args.Has("--no-time");
+    written = WriteWaveTextFile(outPath, wave, channels, options);
+  }
+  if (!written) return Refuse(outPath + " cannot be written");
+  return kExitOk;
+}
+
+}  // namespace
+
+extern const CliCommand kExportWaveCommand = {
+    "export-wave",
+    "the samples of a WAVE file as the wave text file or CSV",
+    "usage: sonvue-cli export-wave IN.wav OUT.txt [--channels L,R,M]\n"
+    "         [--csv | [--delimiter D] [--no-conditions] [--no-names] [--no-time]]\n"
+    "\n"
+    "Writes every frame of IN.wav as one row, as the program's \"ウェーブデータのテキスト出力\"\n"
+    "does: levels in per cent of full scale (100 * sample / 32768), \"%f\".\n"
+    "\n"
+    "  --channels LIST  any of L (left), R (right), M (mean of both) separated by commas;\n"
+    "                   default L,R, or M for a one-channel wave (which has only M)\n"
+    "  --delimiter D    between the cells of a row (default \" , \")\n"
+    "  --no-conditions  leave out rate, bits, channels and frame count\n"
+    "  --no-names       leave out the line of column names\n"
+    "  --no-time        leave out the time column\n"
+    "  --csv            UTF-8 CSV instead: a header \"time_s,L,R,M\" (the chosen channels)\n"
+    "                   and per frame the time and the levels; LF line ends\n"
+    "\n"
+    "The text file is CP932 with CR LF line ends: the title, the conditions, the column\n"
+    "names, then the rows. OUT is replaced only when it has been written completely.\n"
+    "Exit status 1, with a message, when IN cannot be read or OUT cannot be written.\n",
+    {{"--channels", "--delimiter"}, {"--csv", "--no-conditions", "--no-names", "--no-time"}},
+    RunExportWave,
+};
