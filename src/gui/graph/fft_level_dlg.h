@@ -45,13 +45,16 @@ class CFFTLevelDlg : public QDialog {
   // on. False, after telling the user, when an edit does not hold a number.
   bool Apply();
 
+  // OK: confirms and closes the window (not when an edit holds no number). Cancel and Esc:
+  // closes it.
+  void accept() override;
+  void reject() override;
+
   // The dialog's copy of the record.
   const AnalysisSettings& Record() const { return record_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  void accept() override;
-  void reject() override;
 
  private:
   void WriteControls();
