@@ -189,6 +189,7 @@ TEST_F(DisplayCommandsTest, TheLevelDialogOpensOnceFollowsTheViewAndTakesAMarkFr
   CBox::SetMouseOperation(CBox::kMouseZoomBand);
   ASSERT_GE(spectrum->MarkValue(), 0.0);
   auto text = [](double v) { return QString::number(static_cast<double>(static_cast<float>(v)), 'g', 6); };
+  ASSERT_NE(text(spectrum->MarkValue()), QStringLiteral("1000"));  // not the dialog's own value
   EXPECT_EQ(dlg->findChild<QLineEdit*>(QStringLiteral("frequency"))->text(), text(spectrum->MarkValue()));
   EXPECT_EQ(dlg->findChild<QLineEdit*>(QStringLiteral("level"))->text(), text(0.01 * spectrum->GetLevelAtMark(1)));
   EXPECT_EQ(mode->currentIndex(), kLevelAdjustLevel);
