@@ -35,6 +35,13 @@ struct FakeChooser {
   }
 };
 
+// Lets the event loop run until the sample has been drawn (the timer fires after 10 ms; a
+// busy machine may take longer).
+void WaitForSample(const CColorSchemeDlg& dlg) {
+  QTest::qWait(CColorSchemeDlg::kSampleDelayMs);
+  for (int i = 0; i < 200 && dlg.IsSampleRedrawPending(); ++i) QTest::qWait(10);
+}
+
 int ButtonOf(ColorIndex color) {
   for (int i = 0; i < kEditableColorCount; ++i) {
     if (kEditableColors[i].color == color) return i;
@@ -97,7 +104,7 @@ TEST(ColorSchemeDlg, EveryChangeRedrawsTheSampleAndItsLeaderLinesOnceShortlyAfte
   dlg.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
   EXPECT_TRUE(dlg.IsSampleRedrawPending());
-  QTest::qWait(CColorSchemeDlg::kSampleDelayMs + 40);
+  WaitForSample(dlg);
   EXPECT_FALSE(dlg.IsSampleRedrawPending());
 
   const QImage& sample = dlg.SampleImage();
@@ -111,7 +118,7 @@ TEST(ColorSchemeDlg, EveryChangeRedrawsTheSampleAndItsLeaderLinesOnceShortlyAfte
 
   dlg.ChangeColor(ButtonOf(kColorGraphBack));
   EXPECT_TRUE(dlg.IsSampleRedrawPending());
-  QTest::qWait(CColorSchemeDlg::kSampleDelayMs + 40);
+  WaitForSample(dlg);
   EXPECT_EQ(pixelAt({600, 160}), 0x0000FFu);
 
   // Each line starts at its anchor in the sample and ends one pixel outside the middle of
