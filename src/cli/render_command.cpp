@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "core/doc/box_layout.h"
 #include "core/doc/wav_doc.h"
 #include "core/doc/document_base.h"
+#include "core/doc/settings_file.h"
 #include "core/graph/fft3d_box.h"
 #include "render/page_render.h"
 
@@ -52,6 +54,29 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
   static char name[] = "sonvue-cli";
   static char* argv[] = {name, nullptr};
   return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// The thirteen colour sets from a settings file, starting from the application's defaults.
+// A file that holds no colour value, or a colour value the program would not take, is
+// refused so that a mistyped scheme is not drawn in the default colours unnoticed.
+bool ReadColorSets(const std::string& path, std::array<ColorSet, kColorSetCount>& sets, std::string& error) {
+  MemorySettingsStore store;
+  if (!ReadSettingsFile(path, store, error)) {
+    error = path + " " + error;
+    return false;
+  }
+  std::vector<std::string> malformed;
+  sets = ApplicationDefaultColorSets();
+  const int taken = LoadColorSets(store, sets, &malformed);
+  if (!malformed.empty()) {
+    error = path + ": " + malformed.front() + " is not a colour value (a decimal number such as 16777215)";
+    return false;
+  }
+  if (taken == 0) {
+    error = path + " holds no colour value (grColor_fBack00 to grColor_area12)";
+    return false;
+  }
+  return true;
 }
 
 double MsSince(std::chrono::steady_clock::time_point start) {
@@ -106,6 +131,14 @@ int RunRender(CliArgs& args) {
   if (args.Has("--mark") && !(markHz >= 0.0)) return UsageError(kRenderCommand, "--mark takes a frequency of 0 Hz or more");
   unsigned long focus = 0;
   if (!args.UInt("--focus", focus, 0)) return UsageError(kRenderCommand, args.error());
+  std::array<ColorSet, kColorSetCount> colorSets{};
+  if (auto colors = args.Value("--colors")) {
+    std::string error;
+    if (!ReadColorSets(*colors, colorSets, error)) {
+      std::fprintf(stderr, "sonvue-cli render: %s\n", error.c_str());
+      return kExitRefused;
+    }
+  }
 
   const auto start = std::chrono::steady_clock::now();
   AppSettings app;
@@ -147,6 +180,8 @@ int RunRender(CliArgs& args) {
                                                 waterfall->SlicesStored() - 1));
     if (markHz >= 0) box->PlaceMark(markHz);
   }
+  // As the colour dialog's OK does: every box takes the set of its kind.
+  if (args.Has("--colors")) page.ApplyColorSets(colorSets);
   const double analysisMs = MsSince(analysisStart);
 
   const std::unique_ptr<QGuiApplication> qtApp = EnsureGuiApplication();
@@ -182,12 +217,13 @@ extern const CliCommand kRenderCommand = {
     "usage: sonvue-cli render IN.wav|IN.wft OUT.png|OUT.pdf|OUT.svg [--width-mm W] [--dpi D]\n"
     "         [--boxes LIST] [--log-frequency on|off] [--db] [--block N] [--average A]\n"
     "         [--overlap K] [--window] [--mean-removal] [--from F] [--to T]\n"
-    "         [--slant-x P] [--slant-y P] [--depth-pitch U] [--mark HZ] [--focus K] [--timing]\n"
+    "         [--slant-x P] [--slant-y P] [--depth-pitch U] [--mark HZ] [--focus K]\n"
+    "         [--colors FILE] [--timing]\n"
     "\n"
     "Opens IN as the program opens a WAVE file (the FFT range is the whole wave) and draws\n"
     "its default page: the information box, then the wave box of each channel (the mono box\n"
     "for a one-channel file), placed as a new document places them, in the default colours\n"
-    "and font. The page is W millimetres wide (default 120) and 180 mm high, or higher when\n"
+    "(or those of --colors) and font. The page is W millimetres wide (default 120) and 180 mm high, or higher when\n"
     "its boxes need it. A .wft document is drawn as it was saved.\n"
     "PNG: an image at D pixels per inch (default 96). PDF: one page of the page's physical\n"
     "size, drawn for a printer of D dots per inch (default 600). SVG: a vector picture\n"
@@ -206,12 +242,17 @@ extern const CliCommand kRenderCommand = {
     "                   (defaults 30 and 70), 0.1 mm between slices (default 10)\n"
     "  --mark HZ        puts the mark of every spectrum box at HZ (with its read-out)\n"
     "  --focus K        makes slice K (0 the front; at most the last) the 3D boxes' focus\n"
+    "  --colors FILE    draws every box in the colour set of its kind from FILE, a settings\n"
+    "                   file of the desktop program (~/.config/tamarisk/Sonvue.conf) or any\n"
+    "                   file of its lines grColor_gBack00=12632256 ... grColor_area12=...\n"
+    "                   (0x00BBGGRR in decimal); values it does not hold stay as by default;\n"
+    "                   also for a .wft document\n"
     "  --timing         prints the milliseconds spent loading, analysing and drawing\n"
     "\n"
     "OUT is replaced only by the complete picture and may not be IN itself. A file the\n"
     "program refuses, or an OUT that cannot be written, exits 1 with the reason on stderr.\n",
     {{"--width-mm", "--dpi", "--boxes", "--log-frequency", "--block", "--average", "--overlap",
-      "--from", "--to", "--slant-x", "--slant-y", "--depth-pitch", "--mark", "--focus"},
+      "--from", "--to", "--slant-x", "--slant-y", "--depth-pitch", "--mark", "--focus", "--colors"},
      {"--timing", "--db", "--window", "--mean-removal"}},
     RunRender,
 };

@@ -124,9 +124,7 @@ void LoadSettings(const SettingsStore& store, AppSettings& s, int screenWidth, i
   ReadInt32(store, "grFFT3_slantY", s.slantYPercent);
   ReadInt32(store, "grFFT3_zpitch", s.depthPitch);
   ReadUInt32(store, "grFFT3_color", s.fill3dColor);
-  for (int set = 0; set < kColorSetCount; ++set) {
-    for (int k : kStoredColorOrder) ReadUInt32(store, ColorValueName(k, set), s.colorSets[set][k]);
-  }
+  LoadColorSets(store, s.colorSets);
   for (int i = 0; i < kUserColorCount; ++i) ReadUInt32(store, UserColorValueName(i), s.userColors[i]);
   ReadInt32(store, "textOut_Joken", s.textOutConditions);
   ReadInt32(store, "textOut_Komoku", s.textOutNames);
@@ -138,6 +136,26 @@ void LoadSettings(const SettingsStore& store, AppSettings& s, int screenWidth, i
                          s.frameBottom)) {
     ReadInt32(store, "MaxFrame", s.maxFrame);
   }
+}
+
+int LoadColorSets(const SettingsStore& store, std::array<ColorSet, kColorSetCount>& sets,
+                  std::vector<std::string>* malformed) {
+  int taken = 0;
+  for (int set = 0; set < kColorSetCount; ++set) {
+    for (int k : kStoredColorOrder) {
+      const std::string name = ColorValueName(k, set);
+      const std::optional<std::string> text = store.Read(name);
+      if (!text) continue;
+      int64_t v;
+      if (ParseInt(*text, v)) {
+        sets[set][k] = static_cast<uint32_t>(v);
+        ++taken;
+      } else if (malformed) {
+        malformed->push_back(name);
+      }
+    }
+  }
+  return taken;
 }
 
 void SaveSettings(SettingsStore& store, const AppSettings& s) {

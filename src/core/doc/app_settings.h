@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/graph/color_set.h"
 #include "core/graph/log_font.h"
@@ -52,6 +53,12 @@ std::string UserColorValueName(int index);
 void LoadSettings(const SettingsStore& store, AppSettings& settings, int screenWidth,
                   int screenHeight);
 void SaveSettings(SettingsStore& store, const AppSettings& settings);
+
+// Reads the thirteen colour sets as LoadSettings does (set by set: fBack, gBack, frame,
+// front, section, scope, area); absent or malformed values keep what the sets held. Returns
+// how many values were taken; the names of malformed values go to `malformed` when given.
+int LoadColorSets(const SettingsStore& store, std::array<ColorSet, kColorSetCount>& sets,
+                  std::vector<std::string>* malformed = nullptr);
 
 // The main window rectangle from "MainFrameSize": false (and the default rectangle, centred
 // with half the screen's width and height) when the text is "none" or not four integers.

@@ -330,6 +330,16 @@ void CWavDoc::Apply3DSettings() {
   }
 }
 
+void CWavDoc::ApplyColorSets(const std::array<ColorSet, kColorSetCount>& sets) {
+  app_->colorSets = sets;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (!boxes_[slot]) continue;
+    boxes_[slot]->SetColors(sets[slot]);
+    boxes_[slot]->SetValidFlags(0);
+  }
+  if (defaultsChanged_) defaultsChanged_();
+}
+
 bool CWavDoc::SetBox(int type) {
   if (type < 0 || type >= kSlotCount) return false;
   boxes_[type].reset();

@@ -91,6 +91,9 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // information box takes the height its lines need and the boxes below it move down. The
   // boxes the user placed stay where they are.
   void ReplanRulePlacedBoxes();
+  // New colour sets for the application (one per box kind): stored as the defaults, which
+  // are then saved, and given to each box of this document.
+  void ApplyColorSets(const std::array<ColorSet, kColorSetCount>& sets);
   // The thirteen slots' presence.
   std::array<bool, kSlotCount> BoxPresence() const;
 

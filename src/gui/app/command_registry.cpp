@@ -9,6 +9,7 @@ const std::vector<ViewCommand>& AllViewCommands() {
              DocumentCommands(),
              GraphCommands(),
              MouseCommands(),
+             DisplayCommands(),
              RunCommands(),
              TextioCommands(),
          }) {

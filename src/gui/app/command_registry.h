@@ -28,6 +28,8 @@ std::vector<ViewCommand> GraphCommands();  // gui/graph/graph_commands.cpp
 std::vector<ViewCommand> MouseCommands();  // gui/graph/mouse_commands.cpp
 // The status bar's name of a mouse operation (CBox::MouseOperation).
 const char* MouseOperationName(int operation);
+// Display settings: the colour sets and the FFT level dialog.
+std::vector<ViewCommand> DisplayCommands();  // gui/graph/display_commands.cpp
 // The analysis run: record, play, stop, the whole-range analysis and the settings panel.
 std::vector<ViewCommand> RunCommands();  // gui/realtime/run_commands.cpp
 // Text files: spectra and samples written as text, samples read from text.

@@ -78,8 +78,9 @@ void SaveWaveRange(CWavView& view) {
 
 void LoadWave(CWavView& view) {
   CWavDoc& doc = view.Document();
-  // The panel shows the wave that is about to go.
+  // The panel and the FFT level dialog hold settings of the wave that is about to go.
   if (view.Panel() && view.Panel()->IsWindowCreated()) view.Panel()->Close();
+  view.CloseFftLevelDialog();
   QString path = QFileDialog::getOpenFileName(&view, QStringLiteral("ファイルを開く"), QString(),
                                               QString::fromUtf8(kWaveFilter));
   if (!path.isEmpty()) doc.LoadWaveIntoDocument(ToUtf8(path));

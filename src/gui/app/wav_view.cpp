@@ -19,11 +19,13 @@
 #include "core/doc/wav_doc.h"
 #include "core/graph/box.h"
 #include "core/graph/fft3d_box.h"
+#include "core/graph/fft_box.h"
 #include "core/graph/wave_box.h"
 #include "gui/app/command_registry.h"
 #include "gui/app/command_table.h"
 #include "gui/app/cursors.h"
 #include "gui/app/main_frame.h"
+#include "gui/graph/fft_level_dlg.h"
 #include "gui/realtime/setting_panel.h"
 #include "render/page_render.h"
 #include "render/qt_convert.h"
@@ -79,6 +81,7 @@ CWavView::CWavView(CWavDoc& doc, AppSettings& app, CMainFrame* frame, QWidget* p
 CWavView::~CWavView() {
   runTimer_.stop();
   panel_.reset();
+  fftLevel_.reset();
   doc_.RemoveView(this);
 }
 
@@ -269,6 +272,7 @@ void CWavView::KillTimer() { runTimer_.stop(); }
 void CWavView::ApplyToDocument(const AnalysisSettings& record, int levelModeFlag) {
   doc_.ApplySettings(record, levelModeFlag);
   if (panel_ && panel_->IsWindowCreated()) panel_->RefreshFromRecord(record);
+  if (fftLevel_ && fftLevel_->IsWindowCreated()) fftLevel_->SyncFromRecord(record);
 }
 
 void CWavView::StartRunFromView() {
@@ -335,6 +339,19 @@ void CWavView::OpenPanel() {
     BindPanel();
     panel_->Show(this);
   }
+}
+
+void CWavView::OpenFftLevelDialog() {
+  if (!fftLevel_) fftLevel_ = std::make_unique<CFFTLevelDlg>(this);
+  if (!fftLevel_->IsWindowCreated()) {
+    fftLevel_->Bind(&doc_);
+    fftLevel_->SetView(this);
+  }
+  fftLevel_->Show(this);
+}
+
+void CWavView::CloseFftLevelDialog() {
+  if (fftLevel_ && fftLevel_->IsWindowCreated()) fftLevel_->Close();
 }
 
 // --- boxes -----------------------------------------------------------------------------
@@ -475,10 +492,12 @@ void CWavView::mouseReleaseEvent(QMouseEvent* event) {
   int32_t code = 0;
   bool repaint = false;
   Rect area{};
+  CBox* marked = nullptr;
   {
     ClientDC client(*this);
     for (CBox* box : BoxesInMouseOrder()) {
       code = box->OnLButtonUp(client.dc(), p.x(), p.y());
+      if (code & CBox::kMarkChanged) marked = box;
       Rect r;
       if (box->TakeInvalidRect(r)) {
         repaint = true;
@@ -487,6 +506,9 @@ void CWavView::mouseReleaseEvent(QMouseEvent* event) {
       if ((code & ~CBox::kMarkChanged) != 0) break;
     }
   }
+  // A mark set in a spectrum box gives the open FFT level dialog its reference point.
+  if (auto* spectrum = dynamic_cast<CFFTBox*>(marked); spectrum && fftLevel_ && fftLevel_->IsWindowCreated())
+    fftLevel_->SetReferencePoint(spectrum->MarkValue(), 0.01 * spectrum->GetLevelAtMark(1));
   SetCursorFor(code & CBox::kHitCursorMask);
   capturing_ = false;
   if (repaint) {

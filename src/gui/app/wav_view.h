@@ -21,6 +21,7 @@
 #include "gui/realtime/panel_host.h"
 
 class CBox;
+class CFFTLevelDlg;
 class CMainFrame;
 class CSettingPanel;
 class CWavDoc;
@@ -63,6 +64,11 @@ class CWavView : public QAbstractScrollArea,
   // Starts a real-time run with the settings panel's pending record.
   void QuickStart(RealTimeMode mode);
   void OpenPanel();
+  // Opens the FFT level dialog bound to this document (brought forward when it is open).
+  void OpenFftLevelDialog();
+  // Closes the FFT level dialog's window when it is open: commands that replace the wave
+  // call it first, since the dialog's copy of the settings belongs to the old one.
+  void CloseFftLevelDialog();
   // Moves the data focus of the current 3D box, drawn at once.
   void MoveFocus(int step);
   // Measures the label cell again and lays the boxes out.
@@ -97,6 +103,7 @@ class CWavView : public QAbstractScrollArea,
   // The back buffer as shown (tests and screenshots).
   const QImage& BackBuffer();
   CSettingPanel* Panel() const { return panel_.get(); }
+  CFFTLevelDlg* FftLevelDialog() const { return fftLevel_.get(); }
   // The run timer (tests).
   bool RunTimerActive() const { return runTimer_.isActive(); }
   void RunTimerTick() { loop_.OnTimer(); }
@@ -134,6 +141,7 @@ class CWavView : public QAbstractScrollArea,
   QPointer<CMainFrame> frame_;
   DocumentWindows* windows_ = nullptr;
   std::unique_ptr<CSettingPanel> panel_;
+  std::unique_ptr<CFFTLevelDlg> fftLevel_;
   QImage buffer_;
   QRegion dirty_;
   int cursorKind_ = 0;

@@ -12,6 +12,7 @@
 #include <cstdlib>
 
 #include "core/doc/wav_doc.h"
+#include "gui/graph/color_chooser.h"
 #include "render/qt_convert.h"
 
 namespace {
@@ -36,15 +37,6 @@ void FromQFont(const QFont& q, int dpi, LogFont& f) {
   f.SetFaceNameUtf8(ToUtf8(q.family()));
 }
 
-QIcon Swatch(uint32_t color) {
-  QPixmap pix(16, 16);
-  pix.fill(ColorFromRef(color));
-  QPainter p(&pix);
-  p.setPen(Qt::black);
-  p.drawRect(0, 0, 15, 15);
-  return QIcon(pix);
-}
-
 }  // namespace
 
 bool RunFontDialog(QWidget* parent, DocumentFont& font, int dpi) {
@@ -55,12 +47,12 @@ bool RunFontDialog(QWidget* parent, DocumentFont& font, int dpi) {
   chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
   uint32_t color = font.textColor;
   auto* colorButton = new QPushButton(QStringLiteral("色(&C)..."), &dlg);
-  colorButton->setIcon(Swatch(color));
+  colorButton->setIcon(ColorSwatch(color));
   QObject::connect(colorButton, &QPushButton::clicked, &dlg, [&] {
     QColor c = QColorDialog::getColor(ColorFromRef(color), &dlg, QStringLiteral("文字の色"));
     if (c.isValid()) {
       color = ColorRefFrom(c);
-      colorButton->setIcon(Swatch(color));
+      colorButton->setIcon(ColorSwatch(color));
     }
   });
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);

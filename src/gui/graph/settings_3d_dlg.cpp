@@ -1,14 +1,13 @@
 #include "gui/graph/settings_3d_dlg.h"
 
-#include <QColorDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "gui/graph/color_chooser.h"
 #include "render/qt_convert.h"
 
 C3DSettingsDlg::C3DSettingsDlg(const Values& values, QWidget* parent)
@@ -55,22 +54,14 @@ C3DSettingsDlg::C3DSettingsDlg(const Values& values, QWidget* parent)
 }
 
 void C3DSettingsDlg::ShowFill() {
-  QPixmap swatch(16, 16);
-  swatch.fill(ColorFromRef(values_.fillColor));
-  QPainter p(&swatch);
-  p.setPen(Qt::black);
-  p.drawRect(0, 0, 15, 15);
-  p.end();
-  fill_->setIcon(QIcon(swatch));
+  fill_->setIcon(ColorSwatch(values_.fillColor));
 }
 
 void C3DSettingsDlg::ChooseFill() {
-  for (int i = 0; i < 16; ++i) QColorDialog::setCustomColor(i, ColorFromRef(values_.userColors[i]));
-  QColor chosen = QColorDialog::getColor(ColorFromRef(values_.fillColor), this, QStringLiteral("色の設定"));
-  if (!chosen.isValid()) return;
-  values_.fillColor = ColorRefFrom(chosen);
-  for (int i = 0; i < 16; ++i) values_.userColors[i] = ColorRefFrom(QColorDialog::customColor(i));
-  ShowFill();
+  if (std::optional<uint32_t> chosen = ChooseColor(this, values_.fillColor, values_.userColors)) {
+    values_.fillColor = *chosen;
+    ShowFill();
+  }
 }
 
 void C3DSettingsDlg::accept() {
