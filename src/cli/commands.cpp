@@ -10,6 +10,8 @@ const std::vector<const CliCommand*>& CliCommands() {
       &kDocCommand,
       &kPlayCommand,
       &kRecordCommand,
+      &kFilterCommand,
+      &kConvertCommand,
   };
   return commands;
 }

@@ -9,3 +9,5 @@ extern const CliCommand kRecordCommand;
 extern const CliCommand kRenderCommand;
 extern const CliCommand kDocCommand;
 extern const CliCommand kSpectrumCommand;
+extern const CliCommand kFilterCommand;
+extern const CliCommand kConvertCommand;
