@@ -4,6 +4,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -45,11 +46,8 @@ template <int B>
   for (; i < count; ++i) Block<1>(taps, tapCount, in + i, out + i);
 }
 
-// Block sizes that keep the sums in registers for each instruction set (measured).
-[[gnu::target("avx512f")]] void BlocksAvx512(const double* t, size_t n, const double* in, double* out,
-                                             size_t count) {
-  Blocks<96>(t, n, in, out, count);
-}
+// Block sizes that keep the sums in registers for each instruction set (measured); 512-bit
+// vectors use 96 in LanesAvx512 below.
 [[gnu::target("avx2")]] void BlocksAvx2(const double* t, size_t n, const double* in, double* out,
                                         size_t count) {
   Blocks<48>(t, n, in, out, count);
@@ -58,11 +56,79 @@ void BlocksPlain(const double* t, size_t n, const double* in, double* out, size_
   Blocks<16>(t, n, in, out, count);
 }
 
+// With 512-bit vectors a longer stretch goes faster in eight lanes: the stretch is cut into
+// eight equal parts, one per vector lane, and the input is laid out transposed (row j holds
+// sample j of every part), so that each step of a sum reads one aligned row and the rows
+// slide through registers from one tap to the next. Each lane is still one sum per output,
+// its terms in the order k = 0, 1, 2, ...
+using Lanes8 = double __attribute__((vector_size(64)));
+constexpr size_t kLanes = 8;
+constexpr size_t kLaneRowsMin = 64;  // shorter stretches take the blocks above
+
+// Rows r0 .. r0 + R - 1 of the transposed sums: y(r) = sum over k of taps[k] x rows[r + n - 1 - k].
+template <int R>
+[[gnu::always_inline]] inline void LaneRows(const double* taps, size_t n, const Lanes8* rows, Lanes8* sums,
+                                            size_t r0) {
+  Lanes8 acc[R];
+  Lanes8 window[R];
+  for (int q = 0; q < R; ++q) {
+    acc[q] = Lanes8{};
+    window[q] = rows[r0 + n - 1 + q];
+  }
+  for (size_t k = 0;; ++k) {
+    const Lanes8 c = Lanes8{} + taps[k];
+    for (int q = 0; q < R; ++q) acc[q] += c * window[q];
+    if (k + 1 == n) break;
+    for (int q = R - 1; q > 0; --q) window[q] = window[q - 1];
+    window[0] = rows[r0 + n - 2 - k];
+  }
+  for (int q = 0; q < R; ++q) sums[r0 + q] = acc[q];
+}
+
+// Scratch rows of the calling thread, kept between calls.
+struct LaneScratch {
+  ~LaneScratch() { std::free(rows); }
+  Lanes8* Reserve(size_t count) {
+    if (count > capacity) {
+      std::free(rows);
+      rows = static_cast<Lanes8*>(std::aligned_alloc(sizeof(Lanes8), count * sizeof(Lanes8)));
+      capacity = rows ? count : 0;
+    }
+    return rows;
+  }
+  Lanes8* rows = nullptr;
+  size_t capacity = 0;
+};
+
+[[gnu::target("avx512f")]] void LanesAvx512(const double* t, size_t n, const double* in, double* out,
+                                            size_t count) {
+  const size_t laneRows = count / kLanes;
+  thread_local LaneScratch scratch;
+  Lanes8* rows = laneRows >= kLaneRowsMin ? scratch.Reserve(laneRows + n - 1 + laneRows) : nullptr;
+  if (!rows) {
+    Blocks<96>(t, n, in, out, count);
+    return;
+  }
+  Lanes8* sums = rows + laneRows + n - 1;
+  const double* first = in - (n - 1);
+  for (size_t j = 0; j < laneRows + n - 1; ++j) {
+    for (size_t b = 0; b < kLanes; ++b) rows[j][b] = first[b * laneRows + j];
+  }
+  size_t r = 0;
+  for (; r + 8 <= laneRows; r += 8) LaneRows<8>(t, n, rows, sums, r);
+  for (; r < laneRows; ++r) LaneRows<1>(t, n, rows, sums, r);
+  for (size_t b = 0; b < kLanes; ++b) {
+    for (size_t j = 0; j < laneRows; ++j) out[b * laneRows + j] = sums[j][b];
+  }
+  const size_t done = kLanes * laneRows;
+  Blocks<96>(t, n, in + done, out + done, count - done);
+}
+
 using BlocksFn = void (*)(const double*, size_t, const double*, double*, size_t);
 
 BlocksFn ChooseBlocks() {
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx512f")) return BlocksAvx512;
+  if (__builtin_cpu_supports("avx512f")) return LanesAvx512;
   if (__builtin_cpu_supports("avx2")) return BlocksAvx2;
   return BlocksPlain;
 }
@@ -190,7 +256,7 @@ class Helper {
 };
 
 // Frames read, summed and written per round: four progress intervals, so that the helper
-// thread is woken rarely.
+// thread is woken rarely. Half a round is longer than any history (kMaxFilterOrder frames).
 constexpr uint32_t kRoundFrames = 4 * kPumpIntervalFrames;
 // Below this many multiply-adds a second thread does not pay.
 constexpr uint64_t kHelperMinWork = uint64_t{1} << 22;
@@ -218,27 +284,40 @@ bool ApplyFilter(CWave& wave, std::span<const double> taps, int selector, WorkPr
   double* fresh = in.data() + history;
 
   std::unique_ptr<Helper> helper;
-  if (std::thread::hardware_concurrency() > 1 && uint64_t{frames} * taps.size() >= kHelperMinWork) {
+  if (std::thread::hardware_concurrency() > 1 && uint64_t{frames} * taps.size() >= kHelperMinWork &&
+      history <= kPumpIntervalFrames / 2) {
     helper = std::make_unique<Helper>();
   }
 
+  // The helper's half of a round, with the history it needs read again on its own.
+  std::vector<double> helperIn(helper ? history + kRoundFrames : 0);
+
   for (uint32_t start = 0; start < frames; start += kRoundFrames) {
     const uint32_t count = std::min(kRoundFrames, frames - start);
-    channel.Read(start, count, fresh);
+    const double* newest;  // the last `history` inputs of the round end here
     if (helper && count > kPumpIntervalFrames) {
+      // Reading the samples is bound by memory, so each thread reads its own half.
       const uint32_t half = count / 2;
-      helper->Start([&] { FirDirectForm(taps, fresh + half, out.data() + half, count - half); });
+      helper->Start([&] {
+        channel.Read(start + half - static_cast<uint32_t>(history), count - half + static_cast<uint32_t>(history),
+                     helperIn.data());
+        FirDirectForm(taps, helperIn.data() + history, out.data() + half, count - half);
+      });
+      channel.Read(start, half, fresh);
       FirDirectForm(taps, fresh, out.data(), half);
       helper->Wait();
+      newest = helperIn.data() + history + (count - half);
     } else {
+      channel.Read(start, count, fresh);
       FirDirectForm(taps, fresh, out.data(), count);
+      newest = fresh + count;
     }
     for (uint32_t done = 0; done < count; done += kPumpIntervalFrames) {
       if (progress && progress->Checkpoint(start + done)) return false;
       channel.Write(start + done, std::min(kPumpIntervalFrames, count - done), out.data() + done);
     }
     // The newest inputs become the history of the next round.
-    if (history > 0) std::memmove(in.data(), in.data() + count, history * sizeof(double));
+    if (history > 0) std::memmove(in.data(), newest - history, history * sizeof(double));
   }
   return true;
 }

@@ -48,35 +48,32 @@ class SourceFrames {
 
   // Frames [first, first + count) into c0 (and c1 for two output channels).
   void Read(uint64_t first, size_t count, double* c0, double* c1) const {
-    for (size_t i = 0; i < count; ++i) {
+    const size_t inside = first < frames_ ? static_cast<size_t>(std::min<uint64_t>(count, frames_ - first)) : 0;
+    if (bytes_ == 2 && stereo_) {
+      Decode(first, inside, c0, c1, [](const uint8_t* p, int& l, int& r) {
+        l = Load16(p);
+        r = Load16(p + 2);
+      });
+    } else if (bytes_ == 2) {
+      Decode(first, inside, c0, c1, [](const uint8_t* p, int& l, int& r) { l = r = Load16(p); });
+    } else {
+      Decode(first, inside, c0, c1, [this](const uint8_t* p, int& l, int& r) { Generic(p, l, r); });
+    }
+    if (inside < count) {
       int v0, v1;
-      Frame(first + i, v0, v1);
-      c0[i] = v0;
-      if (outChannels_ == 2) c1[i] = v1;
+      Frame(frames_ - 1, v0, v1);
+      for (size_t i = inside; i < count; ++i) {
+        c0[i] = v0;
+        if (outChannels_ == 2) c1[i] = v1;
+      }
     }
   }
 
   void Frame(uint64_t frame, int& v0, int& v1) const {
     const auto f = static_cast<uint32_t>(std::min<uint64_t>(frame, frames_ - 1));
     int left, right;
-    if (bytes_ == 2) {
-      const uint8_t* p = data_ + size_t{f} * stride_;
-      left = Load16(p);
-      right = stereo_ ? Load16(p + 2) : left;
-    } else if (bytes_ == 1) {
-      const uint8_t* p = data_ + size_t{f} * stride_;
-      left = FromByte(p[0]);
-      right = stereo_ ? FromByte(p[1]) : left;
-    } else {
-      wave_.GetLR(f, left, right, subtract_);
-    }
-    if (outChannels_ == 1) {
-      v0 = subtract_ ? (left - right) / 2 : (left + right) / 2;
-      v1 = v0;
-    } else {
-      v0 = left;
-      v1 = right;
-    }
+    Generic(data_ + size_t{f} * stride_, left, right, f);
+    Mix(left, right, v0, v1);
   }
 
  private:
@@ -88,6 +85,64 @@ class SourceFrames {
   static int FromByte(uint8_t x) {
     const int d = static_cast<int>(x) - 128;
     return d * 256 + (d & 0xFF);
+  }
+
+  void Mix(int left, int right, int& v0, int& v1) const {
+    if (outChannels_ == 1) {
+      v0 = subtract_ ? (left - right) / 2 : (left + right) / 2;
+      v1 = v0;
+    } else {
+      v0 = left;
+      v1 = right;
+    }
+  }
+
+  // Any layout; frame is needed only where the wave itself must be asked.
+  void Generic(const uint8_t* p, int& left, int& right, uint32_t frame = 0) const {
+    if (bytes_ == 2) {
+      left = Load16(p);
+      right = stereo_ ? Load16(p + 2) : left;
+    } else if (bytes_ == 1) {
+      left = FromByte(p[0]);
+      right = stereo_ ? FromByte(p[1]) : left;
+    } else {
+      wave_.GetLR(frame, left, right, subtract_);
+    }
+  }
+
+  template <typename Sample>
+  void Decode(uint64_t first, size_t count, double* c0, double* c1, Sample sample) const {
+    if (bytes_ == 0) {
+      for (size_t i = 0; i < count; ++i) {
+        int l, r, v0, v1;
+        wave_.GetLR(static_cast<uint32_t>(first + i), l, r, subtract_);
+        Mix(l, r, v0, v1);
+        c0[i] = v0;
+        if (outChannels_ == 2) c1[i] = v1;
+      }
+      return;
+    }
+    const uint8_t* p = data_ + first * stride_;
+    if (outChannels_ == 2) {
+      for (size_t i = 0; i < count; ++i, p += stride_) {
+        int l, r;
+        sample(p, l, r);
+        c0[i] = l;
+        c1[i] = r;
+      }
+    } else if (subtract_) {
+      for (size_t i = 0; i < count; ++i, p += stride_) {
+        int l, r;
+        sample(p, l, r);
+        c0[i] = (l - r) / 2;
+      }
+    } else {
+      for (size_t i = 0; i < count; ++i, p += stride_) {
+        int l, r;
+        sample(p, l, r);
+        c0[i] = (l + r) / 2;
+      }
+    }
   }
 
   const CWave& wave_;
@@ -105,9 +160,7 @@ class SourceFrames {
 // or as (v >> 8) + 128 in one byte; left before right.
 class OutputFrames {
  public:
-  OutputFrames(uint16_t bits, uint16_t channels) : bits_(bits), channels_(channels) {
-    staging_.reserve(kStagingBytes + 4);
-  }
+  OutputFrames(uint16_t bits, uint16_t channels) : bits_(bits), channels_(channels) {}
 
   bool UseFile(const std::string& path) {
     if (!file_.Open(path, FileStream::Mode::ReadWrite)) return false;
@@ -120,20 +173,20 @@ class OutputFrames {
   void Put(double v0, double v1) {
     Store(Clip(v0));
     if (channels_ == 2) Store(Clip(v1));
-    if (staging_.size() >= kStagingBytes) Flush();
+    if (used_ >= kStagingBytes) Flush();
   }
 
   // False when the file refused a write (the output is then incomplete).
   bool Flush() {
-    if (staging_.empty()) return !failed_;
+    if (used_ == 0) return !failed_;
     if (toFile_) {
-      if (!failed_ && !file_.Write(staging_.data(), staging_.size())) failed_ = true;
+      if (!failed_ && !file_.Write(staging_, used_)) failed_ = true;
     } else {
-      const size_t n = std::min(staging_.size(), block_.Size() - written_);
-      std::memcpy(block_.Data() + written_, staging_.data(), n);
+      const size_t n = std::min(used_, block_.Size() - written_);
+      std::memcpy(block_.Data() + written_, staging_, n);
     }
-    written_ += staging_.size();
-    staging_.clear();
+    written_ += used_;
+    used_ = 0;
     return !failed_;
   }
 
@@ -151,17 +204,18 @@ class OutputFrames {
   }
   void Store(int v) {
     if (bits_ == 8) {
-      staging_.push_back(static_cast<uint8_t>((v >> 8) + 128));
+      staging_[used_++] = static_cast<uint8_t>((v >> 8) + 128);
     } else {
       const auto u = static_cast<uint16_t>(static_cast<int16_t>(v));
-      staging_.push_back(static_cast<uint8_t>(u & 0xFF));
-      staging_.push_back(static_cast<uint8_t>(u >> 8));
+      staging_[used_++] = static_cast<uint8_t>(u & 0xFF);
+      staging_[used_++] = static_cast<uint8_t>(u >> 8);
     }
   }
 
   uint16_t bits_;
   uint16_t channels_;
-  std::vector<uint8_t> staging_;
+  uint8_t staging_[kStagingBytes + 8];
+  size_t used_ = 0;
   FileStream file_;
   SampleBuffer block_;
   bool toFile_ = false;
@@ -181,29 +235,114 @@ bool StopAt(WorkProgress* progress, uint64_t sourceFrame) {
   return progress && progress->Checkpoint(static_cast<uint32_t>(sourceFrame));
 }
 
+// The moments M2 and M3 of the windows starting at y[0] .. y[count - 1], from the moment rows
+// of the spline. Built for each instruction set, as the windows are independent of each
+// other.
+[[gnu::target_clones("avx512f", "avx2", "default")]] void PrepareMoments(const double* row2, const double* row3,
+                                                                         const double* y, size_t count,
+                                                                         double* m2, double* m3) {
+  for (size_t s = 0; s < count; ++s) {
+    const double* w = y + s;
+    const double base = w[2];
+    double a2 = 0.0, a3 = 0.0;
+    for (size_t k = 0; k < 6; ++k) {
+      const double d = w[k] - base;
+      a2 += row2[k] * d;
+      a3 += row3[k] * d;
+    }
+    m2[s] = a2;
+    m3[s] = a3;
+  }
+}
+
+// The spline through six source frames, in its middle interval (between the third and the
+// fourth frame), where every output frame after the first few is taken. Per window the two
+// moments that interval needs are computed once, for a whole stretch of windows at a time
+// (a loop without dependencies between windows); per output frame only the cubic in t
+// remains. Moments are summed over differences from the third frame, and the straight part
+// is y2 + t (y3 - y2), so a constant stretch comes out exactly.
+class MiddleInterval {
+ public:
+  explicit MiddleInterval(const SixPointSpline& spline) : row2_(spline.MomentRow(2)), row3_(spline.MomentRow(3)) {}
+
+  // Moments of the windows starting at y[0] .. y[count - 1] (y holds count + 5 frames).
+  void Prepare(const double* y, size_t count, double* m2, double* m3) const {
+    PrepareMoments(row2_.data(), row3_.data(), y, count, m2, m3);
+  }
+
+  // The cubic's two factors for the fraction t.
+  struct Position {
+    double t, ca, cb;
+  };
+  static Position At(double t) {
+    const double a = 1.0 - t;
+    return {t, (a * a * a - a) / 6.0, (t * t * t - t) / 6.0};
+  }
+  // The value for the window starting at w, with its moments.
+  static double Value(const double* w, double m2, double m3, const Position& p) {
+    return w[2] + p.t * (w[3] - w[2]) + (p.ca * m2 + p.cb * m3);
+  }
+
+ private:
+  SplineKnots row2_, row3_;
+};
+
+// Source frames of one stretch, one plane per output channel, with the moments of the
+// windows that start in it.
+struct Stretch {
+  explicit Stretch(size_t windows)
+      : y{std::vector<double>(windows + 8), std::vector<double>(windows + 8)},
+        m2{std::vector<double>(windows), std::vector<double>(windows)},
+        m3{std::vector<double>(windows), std::vector<double>(windows)} {}
+  std::vector<double> y[2], m2[2], m3[2];
+};
+
 // Any rates: output frame d lies at d x Ro / Rn source frames, ip + rem / Rn. The first
 // output frames (ip < 3) are taken from the spline through source frames 0 .. 5 in interval
 // ip; every later one from the spline through ip - 2 .. ip + 3, between its third and fourth
 // knots.
-Outcome SplineMethod(const SourceFrames& source, uint32_t oldRate, uint32_t newRate,
+Outcome SplineMethod(const SourceFrames& source, int channels, uint32_t oldRate, uint32_t newRate,
                      uint64_t newFrames, OutputFrames& out, WorkProgress* progress) {
   const SixPointSpline spline;
-  std::vector<double> y[2] = {std::vector<double>(kStepFrames + 6), std::vector<double>(kStepFrames + 6)};
+  const MiddleInterval middle(spline);
+  Stretch st(kStepFrames);
+  // Output frame d at ip + rem / Rn source frames, stepped by Ro / Rn per frame in whole
+  // numbers: no division per frame and no drift.
+  const uint64_t stepWhole = oldRate / newRate;
+  const uint64_t stepRem = oldRate % newRate;
+  const double perRem = 1.0 / newRate;
+  uint64_t ip = 0, rem = 0;
   uint64_t d = 0;
   for (uint64_t k0 = 0; d < newFrames; k0 += kStepFrames) {
     if (StopAt(progress, k0)) return Outcome::kCancelled;
-    // The output frames that source frames k0 .. k1 - 1 produce: ip < k1 + 2.
+    // The output frames that source frames k0 .. k1 - 1 produce (ip < k1 + 2); their windows
+    // start at ip - 2, inside k0 .. k1 - 1.
     const uint64_t k1 = k0 + kStepFrames;
     const uint64_t end = std::min(newFrames, ((k1 + 2) * newRate + oldRate - 1) / oldRate);
-    source.Read(k0, kStepFrames + 5, y[0].data(), y[1].data());
+    source.Read(k0, kStepFrames + 5, st.y[0].data(), st.y[1].data());
+    for (int c = 0; c < channels; ++c) {
+      middle.Prepare(st.y[c].data(), kStepFrames, st.m2[c].data(), st.m3[c].data());
+    }
     for (; d < end; ++d) {
-      const uint64_t position = d * oldRate;
-      const uint64_t ip = position / newRate;
-      const double t = static_cast<double>(position % newRate) / newRate;
-      const uint64_t first = ip < 3 ? 0 : ip - 2;
-      const int j = ip < 3 ? static_cast<int>(ip) : 2;
-      const SplineKnots w = spline.Weights(j, t);
-      out.Put(Interpolate(w, j, y[0].data() + (first - k0)), Interpolate(w, j, y[1].data() + (first - k0)));
+      const double t = static_cast<double>(rem) * perRem;
+      if (ip < 3) {
+        const int j = static_cast<int>(ip);
+        const SplineKnots w = spline.Weights(j, t);
+        out.Put(Interpolate(w, j, st.y[0].data()), Interpolate(w, j, st.y[1].data()));
+      } else {
+        const size_t s = static_cast<size_t>(ip - 2 - k0);
+        const MiddleInterval::Position p = MiddleInterval::At(t);
+        const double v0 = MiddleInterval::Value(st.y[0].data() + s, st.m2[0][s], st.m3[0][s], p);
+        const double v1 =
+            channels == 2 ? MiddleInterval::Value(st.y[1].data() + s, st.m2[1][s], st.m3[1][s], p) : 0.0;
+        out.Put(v0, v1);
+      }
+      ip += stepWhole;
+      rem += stepRem;
+      if (rem >= newRate) {
+        rem -= newRate;
+        ++ip;
+      }
     }
     if (!out.Flush()) return Outcome::kWriteFailed;
   }
@@ -213,27 +352,45 @@ Outcome SplineMethod(const SourceFrames& source, uint32_t oldRate, uint32_t newR
 // Raising the rate by a whole factor r (2 or 4): each source frame k gives itself and the
 // spline values at 1/r, 2/r, ... of the way to frame k + 1 (source frames 0 .. 5, interval
 // k, for k < 3; then k - 2 .. k + 3, interval 2).
-Outcome RatioUp(const SourceFrames& source, uint32_t factor, OutputFrames& out, WorkProgress* progress) {
+Outcome RatioUp(const SourceFrames& source, int channels, uint32_t factor, OutputFrames& out,
+                WorkProgress* progress) {
   const SixPointSpline spline;
+  const MiddleInterval middle(spline);
   SplineKnots weights[3][4];
-  for (int j = 0; j < 3; ++j) {
-    for (uint32_t phase = 1; phase < factor; ++phase) weights[j][phase] = spline.Weights(j, double(phase) / factor);
+  MiddleInterval::Position at[4];
+  for (uint32_t phase = 1; phase < factor; ++phase) {
+    const double t = double(phase) / factor;
+    at[phase] = MiddleInterval::At(t);
+    for (int j = 0; j < 3; ++j) weights[j][phase] = spline.Weights(j, t);
   }
-  std::vector<double> y0(kStepFrames + 8), y1(kStepFrames + 8);
+  Stretch st(kStepFrames);
   const uint64_t frames = source.Frames();
   for (uint64_t k0 = 0; k0 < frames; k0 += kStepFrames) {
     if (StopAt(progress, k0)) return Outcome::kCancelled;
+    // Windows k - 2 .. k + 3 for k in k0 .. k1 - 1 (the first three take 0 .. 5).
     const uint64_t base = k0 < 2 ? 0 : k0 - 2;
-    source.Read(base, kStepFrames + 8, y0.data(), y1.data());
+    source.Read(base, kStepFrames + 5, st.y[0].data(), st.y[1].data());
+    for (int c = 0; c < channels; ++c) {
+      middle.Prepare(st.y[c].data(), kStepFrames, st.m2[c].data(), st.m3[c].data());
+    }
     const uint64_t k1 = std::min<uint64_t>(frames, k0 + kStepFrames);
     for (uint64_t k = k0; k < k1; ++k) {
-      out.Put(y0[k - base], y1[k - base]);
-      const int j = k < 3 ? static_cast<int>(k) : 2;
-      const size_t first = (k < 3 ? 0 : k - 2) - base;
-      const double* a = y0.data() + first;
-      const double* b = y1.data() + first;
+      out.Put(st.y[0][k - base], st.y[1][k - base]);
+      if (k < 3) {
+        const int j = static_cast<int>(k);
+        for (uint32_t phase = 1; phase < factor; ++phase) {
+          out.Put(Interpolate(weights[j][phase], j, st.y[0].data()),
+                  Interpolate(weights[j][phase], j, st.y[1].data()));
+        }
+        continue;
+      }
+      const size_t s = static_cast<size_t>(k - 2 - base);
       for (uint32_t phase = 1; phase < factor; ++phase) {
-        out.Put(Interpolate(weights[j][phase], j, a), Interpolate(weights[j][phase], j, b));
+        const double v0 = MiddleInterval::Value(st.y[0].data() + s, st.m2[0][s], st.m3[0][s], at[phase]);
+        const double v1 = channels == 2
+                              ? MiddleInterval::Value(st.y[1].data() + s, st.m2[1][s], st.m3[1][s], at[phase])
+                              : 0.0;
+        out.Put(v0, v1);
       }
     }
     if (!out.Flush()) return Outcome::kWriteFailed;
@@ -288,10 +445,10 @@ bool CWave::ConvertFormat(uint32_t rate, uint16_t bits, uint16_t channels, bool 
   const SourceFrames source(*this, channels, subtract);
   Outcome outcome;
   if (IsStandardRate(oldRate) && IsStandardRate(rate)) {
-    if (rate > oldRate) outcome = RatioUp(source, rate / oldRate, out, progress);
+    if (rate > oldRate) outcome = RatioUp(source, channels, rate / oldRate, out, progress);
     else outcome = RatioPick(source, oldRate / rate, newFrames, out, progress);
   } else {
-    outcome = SplineMethod(source, oldRate, rate, newFrames, out, progress);
+    outcome = SplineMethod(source, channels, oldRate, rate, newFrames, out, progress);
   }
 
   bool replaced = false;

@@ -23,6 +23,13 @@ class SixPointSpline {
 
   // The weights w0 .. w5 of the value in interval j (0 .. 4) at the fraction t (0 .. 1):
   // the value is w0 y0 + ... + w5 y5. At t = 0 the weights pick y(j) exactly.
+  // The coefficients c0 .. c5 of moment i: M(i) = c0 y0 + ... + c5 y5 (spacing 1).
+  SplineKnots MomentRow(int i) const {
+    SplineKnots row;
+    for (size_t k = 0; k < 6; ++k) row[k] = momentsByKnot_[k][static_cast<size_t>(i)];
+    return row;
+  }
+
   SplineKnots Weights(int interval, double t) const {
     const auto j = static_cast<size_t>(interval);
     const double a = 1.0 - t;
