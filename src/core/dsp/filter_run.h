@@ -47,6 +47,7 @@ class FilterRun {
   void SetKeepBackup(bool keep) { keepBackup_ = keep; }
 
   CWave* Wave() const { return wave_; }
+  int Channels() const { return channels_; }
   bool HasFilter() const { return !taps_.empty(); }
   bool HasConversion() const { return convert_; }
   const std::vector<double>& Taps() const { return taps_; }

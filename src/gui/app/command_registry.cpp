@@ -5,7 +5,7 @@
 const std::vector<ViewCommand>& AllViewCommands() {
   static const std::vector<ViewCommand> all = [] {
     std::vector<ViewCommand> entries;
-    for (const auto& group : {DocumentCommands(), GraphCommands(), MouseCommands(), RunCommands()}) {
+    for (const auto& group : {DocumentCommands(), GraphCommands(), MouseCommands(), RunCommands(), DspCommands()}) {
       entries.insert(entries.end(), group.begin(), group.end());
     }
     return entries;

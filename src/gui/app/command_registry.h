@@ -30,6 +30,8 @@ std::vector<ViewCommand> MouseCommands();  // gui/graph/mouse_commands.cpp
 const char* MouseOperationName(int operation);
 // The analysis run: record, play, stop, the whole-range analysis and the settings panel.
 std::vector<ViewCommand> RunCommands();  // gui/realtime/run_commands.cpp
+// Signal processing: the filter, the format conversion, the mixes down to mono.
+std::vector<ViewCommand> DspCommands();  // gui/dsp/dsp_commands.cpp
 
 // The entry of a command, or none when the view does not handle it.
 const ViewCommand* FindViewCommand(int id);
