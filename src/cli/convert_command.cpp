@@ -54,10 +54,7 @@ int RunConvert(CliArgs& args) {
     }
     run.SetConversion(static_cast<uint32_t>(rate), static_cast<uint16_t>(bits), static_cast<uint16_t>(channels),
                       args.Has("--subtract"));
-    ProgressLine progress(wave.FrameCount());
-    const FilterRun::Result result = run.Run(&progress, [&](const char* stage) { progress.Stage(stage); });
-    progress.Finish();
-    if (result != FilterRun::Result::kDone) {
+    if (RunWithProgressLine(run) != FilterRun::Result::kDone) {
       std::fprintf(stderr, "sonvue-cli convert: %s could not be converted\n", in.c_str());
       return kExitRefused;
     }

@@ -68,9 +68,7 @@ int RunFilter(CliArgs& args) {
     std::fprintf(stderr, "sonvue-cli filter: no filter can be designed from these values\n");
     return kExitRefused;
   }
-  ProgressLine progress(wave.FrameCount());
-  run.Run(&progress, [&](const char* stage) { progress.Stage(stage); });
-  progress.Finish();
+  RunWithProgressLine(run);
   return wave.SaveWaveFile(args.Positional()[1], 0, 0) ? kExitOk : kExitRefused;
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "core/wave/wave.h"
+
 ProgressLine::ProgressLine(uint32_t frameCount)
     : enabled_(::isatty(STDERR_FILENO) == 1), frameCount_(frameCount) {}
 
@@ -33,4 +35,11 @@ void ProgressLine::Show(int percent) {
   shown_ = percent;
   std::fprintf(stderr, "\r%s %3d%%", stage_.c_str(), percent);
   std::fflush(stderr);
+}
+
+FilterRun::Result RunWithProgressLine(FilterRun& run) {
+  ProgressLine progress(run.Wave() ? run.Wave()->FrameCount() : 0);
+  const FilterRun::Result result = run.Run(&progress, [&](const char* stage) { progress.Stage(stage); });
+  progress.Finish();
+  return result;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/dsp/filter_run.h"
 #include "core/platform/work_progress.h"
 
 class ProgressLine : public WorkProgress {
@@ -28,3 +29,6 @@ class ProgressLine : public WorkProgress {
   std::string stage_;
   int shown_ = -1;
 };
+
+// Runs the filter and conversion jobs with a progress line per stage.
+FilterRun::Result RunWithProgressLine(FilterRun& run);

@@ -4,11 +4,11 @@
 
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 #include "cli_run.h"
 #include "core/dsp/filter_run.h"
 #include "core/wave/wave.h"
+#include "support/noise_wave.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 
@@ -16,21 +16,9 @@ namespace {
 
 void WriteNoise(const std::string& path, uint32_t rate, uint16_t channels, uint32_t frames) {
   CWave w;
-  w.SetFormat(rate, 16, channels);
-  ASSERT_TRUE(w.Allocate(frames));
-  std::mt19937 rng(frames);
-  std::uniform_int_distribution<int> u(-20000, 20000);
-  for (uint32_t i = 0; i < frames; ++i) {
-    w.SetSample(i, u(rng), kChannelLeft);
-    if (channels == 2) w.SetSample(i, u(rng), kChannelRight);
-  }
+  MakeNoise(w, rate, 16, channels, frames, frames);
   RecordingPrompt quiet;
   ASSERT_TRUE(w.SaveWaveFile(path, 0, 0));
-}
-
-bool SameSamples(const CWave& a, const CWave& b) {
-  return a.Rate() == b.Rate() && a.Bits() == b.Bits() && a.Channels() == b.Channels() &&
-         a.DataSize() == b.DataSize() && std::memcmp(a.GetData(), b.GetData(), a.DataSize()) == 0;
 }
 
 void Load(const std::string& path, CWave& w) {
@@ -66,7 +54,7 @@ TEST(CliFilter, WritesWhatTheProgramsFilterGives) {
     FilterRun run;
     ASSERT_TRUE(run.SetFilter(c.type, c.order, c.f1, c.f2, c.db, &expected, c.channel));
     ASSERT_EQ(run.Run(nullptr), FilterRun::Result::kDone);
-    EXPECT_TRUE(SameSamples(out, expected)) << c.options[1];
+    EXPECT_TRUE(SameWave(out, expected)) << c.options[1];
   }
 }
 
@@ -127,7 +115,7 @@ TEST(CliConvert, LowPassFirstWhenLoweringTheRate) {
   ASSERT_TRUE(run.SetFilter(FilterType::kLowPass, 150, 8.0, 0, 60, &expected, kFilterBoth));
   run.SetConversion(16000, 16, 2, false);
   ASSERT_EQ(run.Run(nullptr), FilterRun::Result::kDone);
-  EXPECT_TRUE(SameSamples(out, expected));
+  EXPECT_TRUE(SameWave(out, expected));
   EXPECT_EQ(expected.FrameCount(), 20000u * 16000 / 44100);
 }
 

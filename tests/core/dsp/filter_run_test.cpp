@@ -7,33 +7,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "core/dsp/fir_filter.h"
 #include "core/platform/work_progress.h"
 #include "core/wave/wave.h"
+#include "support/noise_wave.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-void MakeNoise(CWave& w, uint16_t channels, uint32_t frames) {
-  w.SetFormat(44100, 16, channels);
-  ASSERT_TRUE(w.Allocate(frames));
-  std::mt19937 rng(frames);
-  std::uniform_int_distribution<int> u(-20000, 20000);
-  for (uint32_t i = 0; i < frames; ++i) {
-    w.SetSample(i, u(rng), kChannelLeft);
-    if (channels == 2) w.SetSample(i, u(rng), kChannelRight);
-  }
-}
-
-bool Identical(const CWave& a, const CWave& b) {
-  return std::memcmp(&a.Format(), &b.Format(), sizeof(WaveFormatRecord)) == 0 &&
-         a.FrameCount() == b.FrameCount() && a.DataSize() == b.DataSize() &&
-         std::memcmp(a.GetData(), b.GetData(), a.DataSize()) == 0;
-}
+void MakeNoise(CWave& w, uint16_t channels, uint32_t frames) { ::MakeNoise(w, 44100, 16, channels, frames, frames); }
 
 // Stops when the run reaches a stage (by its status text) and a frame in it.
 class StopInStage : public WorkProgress {
@@ -92,7 +77,7 @@ TEST_F(FilterRunTest, StereoRunsFilterLeftThenRightThenConverts) {
   ApplyFilter(expected, run.Taps(), kChannelLeft);
   ApplyFilter(expected, run.Taps(), kChannelRight);
   ASSERT_TRUE(expected.ConvertFormat(22050, 16, 1, false));
-  EXPECT_TRUE(Identical(w, expected));
+  EXPECT_TRUE(SameWave(w, expected));
 }
 
 TEST_F(FilterRunTest, ChannelChoiceAndMonoWaves) {
@@ -134,7 +119,7 @@ TEST_F(FilterRunTest, ACancelRestoresTheWholeWaveFromEitherBackup) {
       StopInStage stop(s.stage, s.frame);
       EXPECT_EQ(RunWatched(run, stop), FilterRun::Result::kCancelled);
       EXPECT_EQ(stop.stages.back(), s.stage);
-      EXPECT_TRUE(Identical(w, original)) << files << " " << s.stage;
+      EXPECT_TRUE(SameWave(w, original)) << files << " " << s.stage;
     }
   }
   EXPECT_TRUE(std::filesystem::is_empty(dir_.Root()));
@@ -151,7 +136,7 @@ TEST_F(FilterRunTest, AFailedConversionIsUndoneToo) {
   run.SetConversion(22050, 8, 1, false);
   StopInStage never("", 0);
   EXPECT_EQ(RunWatched(run, never), FilterRun::Result::kFailed);
-  EXPECT_TRUE(Identical(w, original));
+  EXPECT_TRUE(SameWave(w, original));
 }
 
 TEST_F(FilterRunTest, AConversionAloneDropsTheFilter) {

@@ -12,6 +12,7 @@
 #include "core/dsp/fir_design.h"
 #include "core/platform/work_progress.h"
 #include "core/wave/wave.h"
+#include "support/noise_wave.h"
 
 namespace {
 
@@ -38,18 +39,7 @@ std::vector<double> RandomTaps(size_t count, unsigned seed) {
 }
 
 void FillNoise(CWave& w, uint32_t rate, uint16_t bits, uint16_t channels, uint32_t frames, unsigned seed) {
-  w.SetFormat(rate, bits, channels);
-  ASSERT_TRUE(w.Allocate(frames));
-  std::mt19937 rng(seed);
-  std::uniform_int_distribution<int> u(-32768, 32767);
-  for (uint32_t i = 0; i < frames; ++i) {
-    w.SetSample(i, u(rng), kChannelLeft);
-    if (channels == 2) w.SetSample(i, u(rng), kChannelRight);
-  }
-}
-
-bool SameBytes(const CWave& a, const CWave& b) {
-  return a.DataSize() == b.DataSize() && std::memcmp(a.GetData(), b.GetData(), a.DataSize()) == 0;
+  MakeNoise(w, rate, bits, channels, frames, seed, 32767);
 }
 
 // Remembers the frames it was told about and asks to stop at a chosen one.
@@ -115,7 +105,7 @@ TEST(ApplyFilter, EqualsThePlainFilterOnEveryFormatAndChannel) {
     const std::vector<double> taps = RandomTaps(c.taps, 3);
     EXPECT_TRUE(ApplyFilter(fast, taps, c.selector));
     PlainFilter(plain, taps, c.selector);
-    EXPECT_TRUE(SameBytes(fast, plain)) << c.bits << " bits, " << c.channels << " ch, selector " << c.selector;
+    EXPECT_TRUE(SameWave(fast, plain)) << c.bits << " bits, " << c.channels << " ch, selector " << c.selector;
   }
 }
 

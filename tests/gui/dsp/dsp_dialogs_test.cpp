@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <cstring>
-#include <random>
 
 #include "core/platform/hooks.h"
 #include "core/wave/wave.h"
@@ -21,27 +20,14 @@
 #include "gui/dsp/filter_run_dlg.h"
 #include "gui/dsp/wave_format_dlg.h"
 #include "render/qt_convert.h"
+#include "support/noise_wave.h"
 #include "support/recording_prompt.h"
 #include "support/screenshot.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-void MakeNoise(CWave& w, uint16_t channels, uint32_t frames) {
-  w.SetFormat(44100, 16, channels);
-  ASSERT_TRUE(w.Allocate(frames));
-  std::mt19937 rng(frames);
-  std::uniform_int_distribution<int> u(-20000, 20000);
-  for (uint32_t i = 0; i < frames; ++i) {
-    w.SetSample(i, u(rng), kChannelLeft);
-    if (channels == 2) w.SetSample(i, u(rng), kChannelRight);
-  }
-}
-
-bool Identical(const CWave& a, const CWave& b) {
-  return std::memcmp(&a.Format(), &b.Format(), sizeof(WaveFormatRecord)) == 0 && a.DataSize() == b.DataSize() &&
-         std::memcmp(a.GetData(), b.GetData(), a.DataSize()) == 0;
-}
+void MakeNoise(CWave& w, uint16_t channels, uint32_t frames) { ::MakeNoise(w, 44100, 16, channels, frames, frames); }
 
 // The desktop program pumps events inside long work; the tests do the same while they run.
 class PumpingEvents {
@@ -163,7 +149,7 @@ TEST(FilterRunDlg, ACancelDuringTheRightChannelRestoresBothChannels) {
   EXPECT_EQ(dlg.exec(), QDialog::Accepted);  // closes with OK after a cancel too
   EXPECT_TRUE(clicked);
   EXPECT_EQ(dlg.Outcome(), FilterRun::Result::kCancelled);
-  EXPECT_TRUE(Identical(w, original));
+  EXPECT_TRUE(SameWave(w, original));
   unsetenv("TMPDIR");
 }
 
@@ -192,7 +178,7 @@ TEST(FilterRunDlg, CancelBeforeTheStartLeavesTheWaveAlone) {
   QTimer::singleShot(50, &dlg, [&] { dlg.reject(); });
   EXPECT_EQ(dlg.exec(), QDialog::Accepted);
   EXPECT_EQ(dlg.Outcome(), FilterRun::Result::kCancelled);
-  EXPECT_TRUE(Identical(w, original));
+  EXPECT_TRUE(SameWave(w, original));
 }
 
 TEST(WaveFormatDlg, OpensOnTheFormatAndYieldsTheChoice) {
