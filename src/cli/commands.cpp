@@ -12,6 +12,8 @@ const std::vector<const CliCommand*>& CliCommands() {
       &kDocCommand,
       &kPlayCommand,
       &kRecordCommand,
+      &kFilterCommand,
+      &kConvertCommand,
   };
   return commands;
 }

@@ -11,3 +11,5 @@ extern const CliCommand kDocCommand;
 extern const CliCommand kSpectrumCommand;
 extern const CliCommand kExportWaveCommand;
 extern const CliCommand kImportTextCommand;
+extern const CliCommand kFilterCommand;
+extern const CliCommand kConvertCommand;

@@ -483,6 +483,12 @@ bool CWavDoc::RestoreWave(const std::string& path) {
   return true;
 }
 
+bool CWavDoc::ToMono(uint16_t channels, bool subtract) {
+  if (wave_.Channels() == channels) return false;
+  WaitCursor wait;
+  return wave_.ConvertFormat(wave_.Rate(), wave_.Bits(), channels, subtract);
+}
+
 void CWavDoc::Changed() {
   SetModifiedFlag(true);
   UpdateAllViews();

@@ -107,6 +107,10 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // (the wave then keeps its samples).
   std::string StashWave();
   bool RestoreWave(const std::string& path);
+  // The wave mixed to `channels` channels at its own rate and bits (CWave::ConvertFormat,
+  // half difference with subtract); a wave that already has them is left alone. True when
+  // the wave was converted.
+  bool ToMono(uint16_t channels, bool subtract);
 
   // Sets the modified flag and tells the views.
   void Changed();

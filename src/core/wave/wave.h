@@ -24,6 +24,7 @@
 class CArchive;
 class ByteStream;
 class WaveDevice;
+class WorkProgress;
 
 enum ChannelSelector : int {
   kChannelNone = 0,
@@ -115,6 +116,16 @@ class CWave {
   bool SaveWaveFile(const std::string& path, uint32_t from, uint32_t to);
   int ReadWave(ByteStream& file);
   int WriteWave(ByteStream& file, uint32_t from, uint32_t to);
+
+  // --- format conversion (core/dsp/format_conversion.cpp) ---
+  // Converts the wave in place to the rate, bits (8 or 16) and channels (1 or 2); one
+  // channel from two is the half sum, or with subtract the half difference. True when
+  // converted; false leaves the wave as it was (refused arguments, no memory, a temporary
+  // file that could not be written, or a stop asked through progress, which is told the
+  // source frame reached every kPumpIntervalFrames frames). A wave of 9 frames or fewer is
+  // not resampled: it only takes the new format, empty, and the result is false.
+  bool ConvertFormat(uint32_t rate, uint16_t bits, uint16_t channels, bool subtract,
+                     WorkProgress* progress = nullptr);
 
   // --- sound device ---
   void SetDevice(WaveDevice* device) { device_ = device; }

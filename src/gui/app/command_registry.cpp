@@ -11,6 +11,7 @@ const std::vector<ViewCommand>& AllViewCommands() {
              MouseCommands(),
              DisplayCommands(),
              RunCommands(),
+             DspCommands(),
              TextioCommands(),
          }) {
       entries.insert(entries.end(), group.begin(), group.end());
