@@ -1,5 +1,7 @@
 #include "gui/textio/text_in_dlg.h"
 
+#include "gui/dsp/wave_format_dlg.h"
+
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -48,9 +50,7 @@ CTextInDlg::CTextInDlg(const Values& values, QWidget* parent) : QDialog(parent),
   connect(browse, &QPushButton::clicked, this, &CTextInDlg::Browse);
   auto* formatButton = new QPushButton(QStringLiteral("ｳｪｰﾌﾞﾌｫｰﾏｯﾄの指定"), this);
   formatButton->setObjectName(QStringLiteral("format"));
-  // The wave format dialog is not part of the program yet: until it is, the file is read
-  // in the wave's own format.
-  formatButton->setEnabled(false);
+  connect(formatButton, &QPushButton::clicked, this, &CTextInDlg::ChooseFormat);
   format_ = new QLabel(this);
   format_->setObjectName(QStringLiteral("formatShown"));
   format_->setText(FormatText(values_.rateHz, values_.bits, values_.channels));
@@ -124,6 +124,19 @@ void CTextInDlg::showEvent(QShowEvent* event) {
 void CTextInDlg::Initialise() {
   values_.frameCountText = FrameCountText(values_.frameCount);
   frameCount_->setText(FromUtf8(values_.frameCountText));
+  FormatChanged();
+}
+
+void CTextInDlg::ChooseFormat() {
+  CWaveFormatDlg::Format format;
+  format.rate = values_.rateHz;
+  format.bits = static_cast<uint16_t>(values_.bits);
+  format.channels = static_cast<uint16_t>(values_.channels);
+  CWaveFormatDlg dlg(format, this);
+  if (dlg.exec() != QDialog::Accepted) return;
+  values_.rateHz = dlg.Result().rate;
+  values_.bits = static_cast<int16_t>(dlg.Result().bits);
+  values_.channels = static_cast<int16_t>(dlg.Result().channels);
   FormatChanged();
 }
 

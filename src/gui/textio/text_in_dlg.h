@@ -56,6 +56,8 @@ class CTextInDlg : public QDialog {
   void Browse();
   // The rate limit, the duration text and the format shown, after the format changed.
   void FormatChanged();
+  // The wave format dialog on the format the file is read in.
+  void ChooseFormat();
   void UpdateOk();
 
   Values values_;

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -274,4 +275,35 @@ TEST(TextDialogs, BrowseOffersTextFilesAndTakesTheChosenName) {
     EXPECT_TRUE(seen);
     EXPECT_EQ(Child<QLineEdit>(*dlg, "fileName")->text(), chosen);
   }
+}
+
+// "ｳｪｰﾌﾞﾌｫｰﾏｯﾄの指定": the wave format dialog chooses the format the file is read in.
+TEST(TextInDlg, TheFormatButtonChoosesTheFormatToRead) {
+  CTextInDlg::Values v;
+  v.frameCount = 44100;
+  v.channels = 2;
+  v.bits = 16;
+  v.rateHz = 44100;
+  CTextInDlg dlg(v);
+  dlg.show();
+  dlg.FlushTimers();
+  Child<QLineEdit>(dlg, "fileName")->setText(QStringLiteral("in.txt"));
+  QTimer::singleShot(0, [] {
+    auto* format = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(format, nullptr);
+    auto* mono = format->findChild<QRadioButton*>(QStringLiteral("channels0"));
+    auto* eight = format->findChild<QRadioButton*>(QStringLiteral("bits0"));
+    auto* rate = format->findChild<QRadioButton*>(QStringLiteral("rate1"));
+    ASSERT_TRUE(mono && eight && rate) << "the format dialog's buttons are named";
+    mono->click();
+    eight->click();
+    rate->click();
+    format->accept();
+  });
+  Child<QPushButton>(dlg, "format")->click();
+  EXPECT_EQ(dlg.Result().channels, 1);
+  EXPECT_EQ(dlg.Result().bits, 8);
+  EXPECT_EQ(dlg.Result().rateHz, 22050u);
+  // The duration follows the new rate: 44100 frames at 22050 Hz.
+  EXPECT_TRUE(Child<QLineEdit>(dlg, "duration")->text().startsWith(QStringLiteral("2"))) << Child<QLineEdit>(dlg, "duration")->text().toStdString();
 }
