@@ -61,6 +61,8 @@ std::string CInfoBox::FormatText() const {
   std::string text = Format("ｻﾝﾌﾟﾘﾝｸﾞ周波数：%d ｻﾝﾌﾟﾙ/秒　ﾃﾞｰﾀ長：%d ﾋﾞｯﾄ　",
                             static_cast<int>(wave_->Rate()), static_cast<int>(wave_->Bits()));
   text += wave_->Channels() == 1 ? "ﾁｬﾝﾈﾙ数：1(ﾓﾉﾗﾙ)" : "ﾁｬﾝﾈﾙ数：2(ｽﾃﾚｵ)";
+  // An imported wave says what its file held.
+  if (wave_->Source()) text += "　" + SourceNoteJa(*wave_->Source());
   return text;
 }
 
