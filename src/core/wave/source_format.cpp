@@ -39,9 +39,10 @@ std::string SourceLine(const SourceFormat& s, int openedBits) {
 }
 
 std::string SourceNoteJa(const SourceFormat& s) {
-  std::string text = Join("元の形式：", s.container);
+  // The rate is the wave's own (the import does not resample), so the note leaves it out.
+  std::string text = Join("元：", s.container);
   if (std::string e = EncodingJa(s, "ﾋﾞｯﾄ"); !e.empty()) text += Join(" ", e);
-  text += Join(" ", s.rateHz, "Hz ", s.channelCount, "ch");
+  text += Join(" ", s.channelCount, "ch");
   if (s.channelCount > 2 || s.firstChannel != 1 || (s.channelCount == 2 && s.secondChannel != 2)) {
     text += Join("(", PickedList(s, ","), ")");
   }

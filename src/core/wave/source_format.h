@@ -25,7 +25,7 @@ std::string DescribeSource(const SourceFormat& source);
 // "source: FLAC, 24 bits, 96000 Hz, 6 channels; opened as 16 bits, 2 channels (1, 2)".
 std::string SourceLine(const SourceFormat& source, int openedBits);
 
-// The information box's note after the format line: "元の形式：FLAC 24ﾋﾞｯﾄ 96000Hz 6ch(1,2)".
+// The information box's note after the format line: "元：FLAC 24ﾋﾞｯﾄ 6ch(1,2)".
 std::string SourceNoteJa(const SourceFormat& source);
 
 // The first sentence of the message on opening: what the file was and what it became.

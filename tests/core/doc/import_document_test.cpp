@@ -47,10 +47,10 @@ TEST(ImportedDocument, OpensWithoutAPathTitledAfterItsFile) {
   EXPECT_EQ(prompt.boxes[0].text,
             "FLAC（24ビット、96000 Hz、6チャンネル）を16ビット・2チャンネルに変換して開きました。\n"
             "6チャンネルのうち、チャンネル 1 と 2 を開きました。");
-  // The information box's format line says what the file held.
+  // The information box says what the file held after the length.
   ASSERT_TRUE(InfoBox(doc));
-  EXPECT_EQ(InfoBox(doc)->FormatText(),
-            "ｻﾝﾌﾟﾘﾝｸﾞ周波数：96000 ｻﾝﾌﾟﾙ/秒　ﾃﾞｰﾀ長：16 ﾋﾞｯﾄ　ﾁｬﾝﾈﾙ数：2(ｽﾃﾚｵ)　元の形式：FLAC 24ﾋﾞｯﾄ 96000Hz 6ch(1,2)");
+  EXPECT_EQ(InfoBox(doc)->LengthText(), "総ｻﾝﾌﾟﾙ数 = 1000　   0.010 秒  元：FLAC 24ﾋﾞｯﾄ 6ch(1,2)");
+  EXPECT_EQ(InfoBox(doc)->FormatText(), "ｻﾝﾌﾟﾘﾝｸﾞ周波数：96000 ｻﾝﾌﾟﾙ/秒　ﾃﾞｰﾀ長：16 ﾋﾞｯﾄ　ﾁｬﾝﾈﾙ数：2(ｽﾃﾚｵ)");
 
   // Saved under a name of its own, the original stays as it was.
   ASSERT_TRUE(doc.OnSaveDocument(dir.Path("take 3.wft")));
@@ -66,7 +66,7 @@ TEST(ImportedDocument, OpensThePickedChannels) {
   ASSERT_TRUE(doc.OnOpenDocument(path, ChannelPick{3, 4}));
   EXPECT_EQ(doc.Wave().GetSample(9, kChannelLeft), 309);
   EXPECT_EQ(doc.Wave().GetSample(9, kChannelRight), 409);
-  EXPECT_NE(InfoBox(doc)->FormatText().find("6ch(3,4)"), std::string::npos);
+  EXPECT_NE(InfoBox(doc)->LengthText().find("6ch(3,4)"), std::string::npos);
 }
 
 TEST(ImportedDocument, PlainWaveFilesAndDocumentsKeepTheirPaths) {
@@ -80,7 +80,7 @@ TEST(ImportedDocument, PlainWaveFilesAndDocumentsKeepTheirPaths) {
   ASSERT_TRUE(doc.OnOpenDocument(dir.Path("plain.wav")));
   EXPECT_EQ(doc.PathName(), dir.Path("plain.wav"));
   EXPECT_EQ(doc.ImportedFrom(), "");
-  EXPECT_EQ(InfoBox(doc)->FormatText().find("元の形式"), std::string::npos);
+  EXPECT_EQ(InfoBox(doc)->LengthText().find("元："), std::string::npos);
   // A document file is recognised by its header, whatever its name.
   ASSERT_TRUE(doc.OnSaveDocument(dir.Path("saved.wft")));
   std::rename(dir.Path("saved.wft").c_str(), dir.Path("saved.backup").c_str());
@@ -122,7 +122,7 @@ TEST(ImportedDocument, LoadingIntoAWindowKeepsTheDocumentsPathAndTellsTheSource)
   EXPECT_EQ(doc.PathName(), dir.Path("measurement.wft"));
   EXPECT_EQ(doc.Wave().Channels(), 2);
   EXPECT_TRUE(doc.Wave().Source());
-  EXPECT_NE(InfoBox(doc)->FormatText().find("元の形式：FLAC"), std::string::npos);
+  EXPECT_NE(InfoBox(doc)->LengthText().find("元：FLAC"), std::string::npos);
   EXPECT_EQ(WaveFileName(doc.Settings()), "six.flac");
   ASSERT_EQ(prompt.boxes.size(), 1u);  // the conversion message
 }
