@@ -257,9 +257,9 @@ ImportStatus Decode(OpenFile& open, SampleBuffer& block, uint64_t limit, ImportR
   // frames arrive); a length the header does not know starts small and doubles.
   uint64_t capacity = std::min(report.framesClaimed > 0 ? report.framesClaimed : kUnknownLengthStartFrames, limit);
   capacity = std::max<uint64_t>(capacity, 1);
-  if (!block.Allocate(capacity * bytesPerFrame, SampleBuffer::Fill::Undefined)) {
+  if (!block.Allocate(capacity * bytesPerFrame, SampleBuffer::Fill::Reserve)) {
     capacity = std::min(capacity, kUnknownLengthStartFrames);
-    if (!block.Allocate(capacity * bytesPerFrame, SampleBuffer::Fill::Undefined)) return ImportStatus::kNoMemory;
+    if (!block.Allocate(capacity * bytesPerFrame, SampleBuffer::Fill::Reserve)) return ImportStatus::kNoMemory;
   }
   RoundingCounts counts;
   uint64_t frames = 0;

@@ -16,16 +16,15 @@ size_t RoundUpToHugePages(size_t bytes) {
 
 }  // namespace
 
-void* AllocateHugePageBlock(size_t byteCount, size_t& mappedBytes) {
+void* AllocateHugePageBlock(size_t byteCount, size_t& mappedBytes, bool reserveLazily) {
   mappedBytes = 0;
   if (byteCount == 0 || byteCount > SIZE_MAX - 2 * kHugePageBytes) return nullptr;
   const size_t length = RoundUpToHugePages(byteCount);
   // Map one huge page more than needed and cut off what lies before the first 2 MiB
-  // boundary and after the block. The pages are reserved lazily (MAP_NORESERVE): a block
-  // reserved for more than arrives costs only what is touched.
+  // boundary and after the block.
   const size_t span = length + kHugePageBytes;
-  void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE,
-                     -1, 0);
+  const int flags = MAP_PRIVATE | MAP_ANONYMOUS | (reserveLazily ? MAP_NORESERVE : 0);
+  void* raw = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, flags, -1, 0);
   if (raw == MAP_FAILED) return nullptr;
   auto* base = static_cast<uint8_t*>(raw);
   const auto address = reinterpret_cast<uintptr_t>(base);
@@ -63,7 +62,7 @@ bool SampleBuffer::Allocate(size_t byteCount, Fill fill) {
   if (byteCount == 0) return false;
   void* p = nullptr;
   size_t mapped = 0;
-  if (byteCount >= kHugeBlockBytes) p = AllocateHugePageBlock(byteCount, mapped);
+  if (byteCount >= kHugeBlockBytes) p = AllocateHugePageBlock(byteCount, mapped, fill == Fill::Reserve);
   if (p) {
     // A fresh mapping reads as zero already.
     if (fill == Fill::Byte128) std::memset(p, 0x80, byteCount);
@@ -74,7 +73,8 @@ bool SampleBuffer::Allocate(size_t byteCount, Fill fill) {
         p = std::malloc(byteCount);
         if (p) std::memset(p, 0x80, byteCount);
         break;
-      case Fill::Undefined: p = std::malloc(byteCount); break;
+      case Fill::Undefined:
+      case Fill::Reserve: p = std::malloc(byteCount); break;
     }
     if (!p) return false;
   }

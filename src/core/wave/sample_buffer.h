@@ -8,13 +8,16 @@
 // across the block miss the TLB far less). Where the kernel refuses the mapping or the
 // advice, the block quietly comes from the ordinary heap instead. Pages of a mapping cost
 // memory only once they are touched, so a block may be reserved for more bytes than will
-// arrive and cut down afterwards (Resize).
+// arrive (Fill::Reserve) and cut down afterwards (Resize).
 #include <cstddef>
 #include <cstdint>
 
 class SampleBuffer {
  public:
-  enum class Fill { Zero, Byte128, Undefined };
+  // Reserve: undefined bytes, and a mapping that the kernel does not count against the
+  // memory limit until its pages are touched (for a length that is only a guess; the others
+  // are refused at once when the memory is not there).
+  enum class Fill { Zero, Byte128, Undefined, Reserve };
 
   // Blocks this large or larger are huge-page mappings.
   static constexpr size_t kHugeBlockBytes = size_t{2} << 20;
@@ -49,6 +52,7 @@ class SampleBuffer {
 // An anonymous mapping of at least byteCount bytes, starting on a 2 MiB boundary and advised
 // for transparent huge pages; its pages read as zero. Null when the kernel refuses it.
 // mappedBytes receives the mapping's length (byteCount rounded up to whole 2 MiB pages),
-// which is what ReleaseHugePageBlock needs back.
-void* AllocateHugePageBlock(size_t byteCount, size_t& mappedBytes);
+// which is what ReleaseHugePageBlock needs back. With reserveLazily the pages are not
+// counted against the memory limit before they are touched.
+void* AllocateHugePageBlock(size_t byteCount, size_t& mappedBytes, bool reserveLazily = false);
 void ReleaseHugePageBlock(void* block, size_t mappedBytes);
