@@ -59,14 +59,12 @@ PageLayout PageFrom(const AppSettings& app) {
   return p;
 }
 
-// A ".wft" path, or a file whose first three words are a document header (version, 777,
-// their sum), opens as a document; anything else as audio.
+// A path ending in ".wft" (in any case), or a file whose first three words are a document
+// header (version, 777, their sum), opens as a document; anything else as audio.
 bool IsDocumentFile(const std::string& path, ByteStream& file) {
   std::string name = FileNamePart(path);
-  auto dot = name.find('.');
-  std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (ext == "wft") return true;
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".wft") == 0) return true;
   int32_t words[3] = {};
   const bool header = file.Read(words, sizeof words) == sizeof words && words[1] == kWftVersionMagic &&
                       int64_t{words[0]} + kWftVersionMagic == words[2];
