@@ -165,6 +165,9 @@ struct OpenFile {
   bool readAsDouble = false;
   int channelA = 0;  // 0-based channels to open
   int channelB = -1;  // -1 for one channel
+  // An MPEG stream's length is estimated from its size and bit rate where it carries no
+  // frame count, so only a clear shortfall counts as an early end.
+  bool lengthEstimated = false;
 };
 
 ImportStatus Open(ByteStream& stream, SF_VIRTUAL_IO& io, const ChannelPick& pick, ImportReport& report,
@@ -188,6 +191,7 @@ ImportStatus Open(ByteStream& stream, SF_VIRTUAL_IO& io, const ChannelPick& pick
     s.codec.clear();
   }
   open.readAsDouble = sub == SF_FORMAT_DOUBLE;
+  open.lengthEstimated = major == SF_FORMAT_MPEG;
   if (info.channels < 1 || info.samplerate < 1) {
     report.decoderMessage = "チャンネルがないか、サンプリング周波数が 0 Hz です";
     return ImportStatus::kBadFormat;
@@ -290,7 +294,8 @@ ImportStatus Decode(OpenFile& open, SampleBuffer& block, uint64_t limit, ImportR
     report.decodeError = true;
     report.decoderMessage = DecoderReason(error);
   }
-  if (report.framesClaimed > 0 && frames < report.framesClaimed && !report.cutAtLimit) report.endedEarly = true;
+  const uint64_t shortfallAllowed = open.lengthEstimated ? report.framesClaimed / 100 : 0;
+  if (frames + shortfallAllowed < report.framesClaimed && !report.cutAtLimit) report.endedEarly = true;
   if (frames == 0) {
     block.Free();
     // Only a file that says it is empty is an empty wave; no frame from a file that claims
