@@ -45,6 +45,7 @@ extern const CliCommand kCutCommand = {
     "wave saves the whole wave; a nonzero A not below B is refused (exit 1) and OUT is\n"
     "left untouched. OUT is replaced only when it has been written completely; OUT may\n"
     "not be IN itself.\n"
+    "\n"
     SONVUE_AUDIO_INPUT_HELP
     "\n"
     SONVUE_PICK_HELP,
