@@ -111,3 +111,17 @@ TEST(CliAudioInput, PickIsCheckedAndCommandsReadConvertedFiles) {
   r = RunSonvueCli({"info", dir.Path("six.wft"), "--stats"});
   EXPECT_EQ(r.status, 2);
 }
+
+TEST(CliAudioInput, InfoKeepsTheExtensibleHeadersFieldsOfAFileReadAsItIs) {
+  TempDir dir;
+  WriteAllBytes(dir.Path("ext.wav"), RiffBuilder()
+                                         .Chunk("fmt ", RiffBuilder::ExtensibleFmt(2, 48000, 16, 1, 12, 0x3))
+                                         .Chunk("data", std::vector<uint8_t>(400, 7))
+                                         .Build());
+  CliResult r = RunSonvueCli({"info", dir.Path("ext.wav")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "format: PCM\nchannels: 2\nrate: 48000\nbits: 16\nblock_align: 4\nframes: 100\nseconds: 0.002083\n"
+            "valid_bits: 12\nchannel_mask: 0x3\nchunks: fmt 40, data 400\n");
+  EXPECT_EQ(r.err, "");
+}
