@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/audio_input.h"
 #include "cli/commands.h"
 #include "cli/progress_line.h"
 #include "core/dsp/filter_run.h"
@@ -22,9 +23,11 @@ constexpr uint32_t kShortWaveFrames = 9;
 int RunConvert(CliArgs& args) {
   const CliCommand& self = kConvertCommand;
   if (args.Positional().size() != 2) return UsageError(self, "needs IN.wav and OUT.wav");
+  ChannelPick pick;
+  if (int status = ParsePickOption(args, self, pick); status != kExitOk) return status;
   CWave wave;
   const std::string& in = args.Positional()[0];
-  if (!wave.LoadWaveFile(in)) {
+  if (!wave.LoadWaveFile(in, pick)) {
     std::fprintf(stderr, "sonvue-cli convert: %s cannot be read\n", in.c_str());
     return kExitRefused;
   }
@@ -66,9 +69,9 @@ int RunConvert(CliArgs& args) {
 
 extern const CliCommand kConvertCommand = {
     "convert",
-    "convert a WAVE file's rate, bits and channels as the program does",
-    "usage: sonvue-cli convert IN.wav OUT.wav [--rate R] [--bits 8|16] [--channels 1|2]\n"
-    "                          [--subtract] [--lowpass]\n"
+    "convert an audio file's rate, bits and channels as the program does",
+    "usage: sonvue-cli convert IN OUT.wav [--rate R] [--bits 8|16] [--channels 1|2]\n"
+    "                          [--subtract] [--lowpass] [--pick A,B]\n"
     "\n"
     "Converts as the program's format conversion does: between 11025, 22050 and 44100 Hz\n"
     "by whole-number ratios (lowering picks every 2nd or 4th frame), between other rates\n"
@@ -76,7 +79,11 @@ extern const CliCommand kConvertCommand = {
     "is. Two channels become one as their half sum, or with --subtract their half\n"
     "difference. --lowpass first filters with the program's low-pass filter at half the\n"
     "new rate (order 150, 60 dB) when the rate is lowered. Files of 9 frames or fewer\n"
-    "are refused. On a terminal a progress line is shown.\n",
-    {{"--rate", "--bits", "--channels"}, {"--subtract", "--lowpass"}},
+    "are refused. On a terminal a progress line is shown.\n"
+    "\n"
+    SONVUE_AUDIO_INPUT_HELP
+    "\n"
+    SONVUE_PICK_HELP,
+    {{"--rate", "--bits", "--channels", "--pick"}, {"--subtract", "--lowpass"}},
     RunConvert,
 };

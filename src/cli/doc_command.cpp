@@ -1,4 +1,4 @@
-// sonvue-cli doc IN OUT.wft: a document made as the program makes it - the WAVE file opened
+// sonvue-cli doc IN OUT.wft: a document made as the program makes it - the audio file opened
 // with its default boxes, the asked boxes added, a stepping analysis over the FFT range -
 // or a document opened and saved again, analysed anew only when analysis options are given.
 #include <cstdio>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cli/analysis_options.h"
+#include "cli/audio_input.h"
 #include "cli/commands.h"
 #include "core/doc/app_settings.h"
 #include "core/doc/wav_doc.h"
@@ -24,13 +25,17 @@ bool AnalysisAsked(const CliArgs& args) {
 }
 
 int RunDoc(CliArgs& args) {
-  if (args.Positional().size() != 2) return UsageError(kDocCommand, "needs IN.wav (or IN.wft) and OUT.wft");
+  if (args.Positional().size() != 2) return UsageError(kDocCommand, "needs IN (or IN.wft) and OUT.wft");
   const std::string& in = args.Positional()[0];
   const std::string& out = args.Positional()[1];
+  const bool document = OpensAsDocument(in);
+  if (document && args.Has(kPickOption)) return UsageError(kDocCommand, "--pick applies to audio files, not to a document");
   if (IsWavePath(out)) return UsageError(kDocCommand, "OUT is the document (.wft), not a WAVE file");
 
   AnalysisOptions options;
   if (int status = ParseAnalysisOptions(args, kDocCommand, options); status != kExitOk) return status;
+  ChannelPick pick;
+  if (int status = ParsePickOption(args, kDocCommand, pick); status != kExitOk) return status;
   std::vector<int> types;
   if (auto text = args.Value("--boxes"); text && !ParseBoxList(*text, types)) {
     return UsageError(kDocCommand, "--boxes takes info, wave:C, fft:C and fft3d:C (C one of L, R, M) "
@@ -44,11 +49,11 @@ int RunDoc(CliArgs& args) {
 
   AppSettings app;
   CWavDoc doc(&app);
-  if (!doc.OnOpenDocument(in)) {
+  if (!doc.OnOpenDocument(in, pick)) {
     std::fprintf(stderr, "sonvue-cli doc: %s cannot be read\n", in.c_str());
     return kExitRefused;
   }
-  if (IsWavePath(in) || AnalysisAsked(args)) {
+  if (!document || AnalysisAsked(args)) {
     if (int status = AnalyseDocument(doc, options, types, true, logFrequency, args.Has("--db"), kDocCommand);
         status != kExitOk) {
       return status;
@@ -62,20 +67,24 @@ int RunDoc(CliArgs& args) {
 
 extern const CliCommand kDocCommand = {
     "doc",
-    "make a .wft document of a WAVE file with analysed spectrum boxes, or save a document again",
-    "usage: sonvue-cli doc IN.wav|IN.wft OUT.wft [--boxes LIST] [--log-frequency on|off] [--db]\n"
+    "make a .wft document of an audio file with analysed spectrum boxes, or save a document again",
+    "usage: sonvue-cli doc IN|IN.wft OUT.wft [--boxes LIST] [--log-frequency on|off] [--db]\n"
     "         [--block N] [--average A] [--overlap K] [--window] [--mean-removal]\n"
-    "         [--from F] [--to T]\n"
+    "         [--from F] [--to T] [--pick A,B]\n"
     "\n"
-    "Opens IN as the program opens a WAVE file (information and wave boxes, the FFT range\n"
+    "Opens IN as the program opens an audio file (information and wave boxes, the FFT range\n"
     "the whole wave), adds the boxes of LIST (info, wave:C, fft:C, fft3d:C with C one of\n"
     "L, R, M, separated by commas), runs a stepping analysis over the FFT range (the\n"
     "options as for sonvue-cli spectrum) and saves the document with its spectra.\n"
     "A document IN.wft is opened as the program opens it and saved again as it is; with\n"
     "any of the options above its boxes are added to and analysed anew the same way.\n"
     "OUT is replaced only when it has been written completely, and may not be IN itself.\n"
-    "Open it with the program or draw it with sonvue-cli render.\n",
-    {{"--boxes", "--log-frequency", "--block", "--average", "--overlap", "--from", "--to"},
+    "Open it with the program or draw it with sonvue-cli render.\n"
+    "\n"
+    SONVUE_AUDIO_INPUT_HELP
+    "\n"
+    SONVUE_PICK_HELP,
+    {{"--boxes", "--log-frequency", "--block", "--average", "--overlap", "--from", "--to", "--pick"},
      {"--db", "--window", "--mean-removal"}},
     RunDoc,
 };

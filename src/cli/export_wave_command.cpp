@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/audio_input.h"
 #include "cli/commands.h"
 #include "core/textio/wave_text.h"
 #include "core/wave/wave.h"
@@ -30,8 +31,10 @@ int RunExportWave(CliArgs& args) {
                                               *text + "\"");
   }
 
+  ChannelPick pick;
+  if (int status = ParsePickOption(args, kExportWaveCommand, pick); status != kExitOk) return status;
   CWave wave;
-  if (!wave.LoadWaveFile(inPath)) return Refuse(inPath + " cannot be read");
+  if (!wave.LoadWaveFile(inPath, pick)) return Refuse(inPath + " cannot be read");
   // Without --channels, the columns of a new document's wave boxes: left and right, or the
   // mono box of a one-channel wave.
   if (letters.empty()) letters = wave.Channels() == 1 ? "M" : "LR";
@@ -62,11 +65,11 @@ int RunExportWave(CliArgs& args) {
 
 extern const CliCommand kExportWaveCommand = {
     "export-wave",
-    "the samples of a WAVE file as the wave text file or CSV",
-    "usage: sonvue-cli export-wave IN.wav OUT.txt [--channels L,R,M]\n"
+    "the samples of an audio file as the wave text file or CSV",
+    "usage: sonvue-cli export-wave IN OUT.txt [--channels L,R,M] [--pick A,B]\n"
     "         [--csv | [--delimiter D] [--no-conditions] [--no-names] [--no-time]]\n"
     "\n"
-    "Writes every frame of IN.wav as one row, as the program's \"ウェーブデータのテキスト出力\"\n"
+    "Writes every frame of IN as one row, as the program's \"ウェーブデータのテキスト出力\"\n"
     "does: levels in per cent of full scale (100 * sample / 32768), \"%f\".\n"
     "\n"
     "  --channels LIST  any of L (left), R (right), M (mean of both) separated by commas;\n"
@@ -77,10 +80,13 @@ extern const CliCommand kExportWaveCommand = {
     "  --no-time        leave out the time column\n"
     "  --csv            UTF-8 CSV instead: a header \"time_s,L,R,M\" (the chosen channels)\n"
     "                   and per frame the time and the levels; LF line ends\n"
+    SONVUE_PICK_HELP
     "\n"
     "The text file is CP932 with CR LF line ends: the title, the conditions, the column\n"
     "names, then the rows. OUT is replaced only when it has been written completely.\n"
-    "Exit status 1, with a message, when IN cannot be read or OUT cannot be written.\n",
-    {{"--channels", "--delimiter"}, {"--csv", "--no-conditions", "--no-names", "--no-time"}},
+    "Exit status 1, with a message, when IN cannot be read or OUT cannot be written.\n"
+    "\n"
+    SONVUE_AUDIO_INPUT_HELP,
+    {{"--channels", "--delimiter", "--pick"}, {"--csv", "--no-conditions", "--no-names", "--no-time"}},
     RunExportWave,
 };

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "cli/audio_input.h"
 #include "cli/commands.h"
 #include "cli/progress_line.h"
 #include "core/dsp/filter_run.h"
@@ -38,9 +39,11 @@ int RunFilter(CliArgs& args) {
     return UsageError(self, "--order must lie from 2 to 300");
   }
 
+  ChannelPick pick;
+  if (int status = ParsePickOption(args, self, pick); status != kExitOk) return status;
   CWave wave;
   const std::string& in = args.Positional()[0];
-  if (!wave.LoadWaveFile(in)) {
+  if (!wave.LoadWaveFile(in, pick)) {
     std::fprintf(stderr, "sonvue-cli filter: %s cannot be read\n", in.c_str());
     return kExitRefused;
   }
@@ -76,9 +79,10 @@ int RunFilter(CliArgs& args) {
 
 extern const CliCommand kFilterCommand = {
     "filter",
-    "filter a WAVE file with the program's linear-phase FIR filter",
-    "usage: sonvue-cli filter IN.wav OUT.wav --type lp|hp|bp|bs --f1 HZ [--f2 HZ]\n"
+    "filter an audio file with the program's linear-phase FIR filter",
+    "usage: sonvue-cli filter IN OUT.wav --type lp|hp|bp|bs --f1 HZ [--f2 HZ]\n"
     "                         [--order N] [--attenuation DB] [--channel both|left|right]\n"
+    "                         [--pick A,B]\n"
     "\n"
     "Designs a low-pass (lp, edge f1), high-pass (hp, edge f1), band-pass or band-stop\n"
     "(bp, bs: f1 to f2) filter by the Kaiser window method, of order N (2 to 300, default\n"
@@ -86,7 +90,11 @@ extern const CliCommand kFilterCommand = {
     "and applies it as the program's filter command does: in place, output lagging by\n"
     "N/2 frames, values truncated to 16 bits. Edges lie above 0 Hz and below half the\n"
     "rate. --channel picks the channels of a stereo file (default both). OUT is written\n"
-    "only when the whole file was filtered. On a terminal a progress line is shown.\n",
-    {{"--type", "--f1", "--f2", "--order", "--attenuation", "--channel"}, {}},
+    "only when the whole file was filtered. On a terminal a progress line is shown.\n"
+    "\n"
+    SONVUE_AUDIO_INPUT_HELP
+    "\n"
+    SONVUE_PICK_HELP,
+    {{"--type", "--f1", "--f2", "--order", "--attenuation", "--channel", "--pick"}, {}},
     RunFilter,
 };

@@ -1,7 +1,8 @@
-// sonvue-cli play IN.wav [--from A] [--to B]: plays a range of a WAVE file through the
+// sonvue-cli play IN [--from A] [--to B]: plays a range of an audio file through the
 // sound server's output and returns when it has been played.
 #include <cstdio>
 
+#include "cli/audio_input.h"
 #include "cli/commands.h"
 #include "cli/sound_session.h"
 #include "core/platform/prompt.h"
@@ -10,17 +11,19 @@
 namespace {
 
 int RunPlay(CliArgs& args) {
-  if (args.Positional().size() != 1) return UsageError(kPlayCommand, "needs IN.wav");
+  if (args.Positional().size() != 1) return UsageError(kPlayCommand, "needs IN");
   unsigned long from = 0, to = 0;
   if (!args.UInt("--from", from, 0) || !args.UInt("--to", to, 0)) {
     return UsageError(kPlayCommand, args.error());
   }
+  ChannelPick pick;
+  if (int status = ParsePickOption(args, kPlayCommand, pick); status != kExitOk) return status;
   const std::string& path = args.Positional()[0];
   // The session comes first: a wave still playing when it goes out of scope stops the
   // device, which must then still exist.
   CliSoundSession session;
   CWave wave;
-  if (!wave.LoadWaveFile(path)) {
+  if (!wave.LoadWaveFile(path, pick)) {
     std::fprintf(stderr, "sonvue-cli play: %s cannot be read\n", path.c_str());
     return kExitRefused;
   }
@@ -63,8 +66,8 @@ int RunPlay(CliArgs& args) {
 
 extern const CliCommand kPlayCommand = {
     "play",
-    "play a range of a WAVE file through the sound device",
-    "usage: sonvue-cli play IN.wav [--from A] [--to B]\n"
+    "play a range of an audio file through the sound device",
+    "usage: sonvue-cli play IN [--from A] [--to B] [--pick A,B]\n"
     "\n"
     "Plays frames A up to (not including) B through the sound server's default output and\n"
     "returns once the last frame has been played. A = B = 0 (the default) plays the whole\n"
@@ -73,7 +76,11 @@ extern const CliCommand kPlayCommand = {
     "\n"
     "When the device cannot be opened (no sound server, no device, a format it refuses) or\n"
     "goes away while playing, the reason is printed and the exit status is 1. Ctrl-C stops\n"
-    "the playback (exit 1). SONVUE_AUDIO_OUTPUT (or PULSE_SINK) names another output.\n",
-    {{"--from", "--to"}, {}},
+    "the playback (exit 1). SONVUE_AUDIO_OUTPUT (or PULSE_SINK) names another output.\n"
+    "\n"
+    SONVUE_AUDIO_INPUT_HELP
+    "\n"
+    SONVUE_PICK_HELP,
+    {{"--from", "--to", "--pick"}, {}},
     RunPlay,
 };

@@ -1,4 +1,4 @@
-// sonvue-cli render IN.wav OUT.(png|pdf|svg): the page a newly opened document shows, or the
+// sonvue-cli render IN OUT.(png|pdf|svg): the page a newly opened document shows, or the
 // boxes asked for, with the spectrum boxes showing a stepping analysis of the wave.
 #include <QGuiApplication>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/analysis_options.h"
+#include "cli/audio_input.h"
 #include "cli/commands.h"
 #include "core/doc/app_settings.h"
 #include "core/doc/box_layout.h"
@@ -85,7 +86,7 @@ double MsSince(std::chrono::steady_clock::time_point start) {
 
 int RunRender(CliArgs& args) {
   if (args.Positional().size() != 2)
-    return UsageError(kRenderCommand, "needs IN.wav and OUT.png, OUT.pdf or OUT.svg");
+    return UsageError(kRenderCommand, "needs IN and OUT.png, OUT.pdf or OUT.svg");
   const std::string& in = args.Positional()[0];
   const std::string& out = args.Positional()[1];
   const Output kind = OutputOf(out);
@@ -139,6 +140,8 @@ int RunRender(CliArgs& args) {
       return kExitRefused;
     }
   }
+  ChannelPick pick;
+  if (int status = ParsePickOption(args, kRenderCommand, pick); status != kExitOk) return status;
 
   const auto start = std::chrono::steady_clock::now();
   AppSettings app;
@@ -147,18 +150,18 @@ int RunRender(CliArgs& args) {
   app.slantYPercent = fft3dSettings.slantYPercent;
   app.depthPitch = fft3dSettings.depthPitch;
   CWavDoc page(&app);
-  const bool document = !IsWavePath(in);
+  const bool document = OpensAsDocument(in);
   if (document) {
     // A document is drawn as it was saved: the options that shape a new page do not apply.
     for (const char* option : {"--width-mm", "--boxes", "--log-frequency", "--db", "--block", "--average",
                                "--overlap", "--window", "--mean-removal", "--from", "--to", "--slant-x",
-                               "--slant-y", "--depth-pitch"}) {
+                               "--slant-y", "--depth-pitch", "--pick"}) {
       if (args.Has(option)) {
-        return UsageError(kRenderCommand, std::string(option) + " applies to WAVE files; a .wft document is drawn as it was saved");
+        return UsageError(kRenderCommand, std::string(option) + " applies to audio files; a .wft document is drawn as it was saved");
       }
     }
   }
-  if (!page.OnOpenDocument(in)) {
+  if (!page.OnOpenDocument(in, pick)) {
     std::fprintf(stderr, "sonvue-cli render: %s cannot be read\n", in.c_str());
     return kExitRefused;
   }
@@ -213,14 +216,14 @@ int RunRender(CliArgs& args) {
 
 extern const CliCommand kRenderCommand = {
     "render",
-    "draw the page a newly opened WAVE file shows, or any boxes, as PNG, PDF or SVG",
-    "usage: sonvue-cli render IN.wav|IN.wft OUT.png|OUT.pdf|OUT.svg [--width-mm W] [--dpi D]\n"
+    "draw the page a newly opened audio file shows, or any boxes, as PNG, PDF or SVG",
+    "usage: sonvue-cli render IN|IN.wft OUT.png|OUT.pdf|OUT.svg [--width-mm W] [--dpi D]\n"
     "         [--boxes LIST] [--log-frequency on|off] [--db] [--block N] [--average A]\n"
     "         [--overlap K] [--window] [--mean-removal] [--from F] [--to T]\n"
     "         [--slant-x P] [--slant-y P] [--depth-pitch U] [--mark HZ] [--focus K]\n"
-    "         [--colors FILE] [--timing]\n"
+    "         [--colors FILE] [--timing] [--pick A,B]\n"
     "\n"
-    "Opens IN as the program opens a WAVE file (the FFT range is the whole wave) and draws\n"
+    "Opens IN as the program opens an audio file (the FFT range is the whole wave) and draws\n"
     "its default page: the information box, then the wave box of each channel (the mono box\n"
     "for a one-channel file), placed as a new document places them, in the default colours\n"
     "(or those of --colors) and font. The page is W millimetres wide (default 120) and 180 mm high, or higher when\n"
@@ -248,11 +251,15 @@ extern const CliCommand kRenderCommand = {
     "                   (0x00BBGGRR in decimal); values it does not hold stay as by default;\n"
     "                   also for a .wft document\n"
     "  --timing         prints the milliseconds spent loading, analysing and drawing\n"
+    SONVUE_PICK_HELP
+    "\n"
+    SONVUE_AUDIO_INPUT_HELP
     "\n"
     "OUT is replaced only by the complete picture and may not be IN itself. A file the\n"
     "program refuses, or an OUT that cannot be written, exits 1 with the reason on stderr.\n",
     {{"--width-mm", "--dpi", "--boxes", "--log-frequency", "--block", "--average", "--overlap",
-      "--from", "--to", "--slant-x", "--slant-y", "--depth-pitch", "--mark", "--focus", "--colors"},
+      "--from", "--to", "--slant-x", "--slant-y", "--depth-pitch", "--mark", "--focus", "--colors",
+      "--pick"},
      {"--timing", "--db", "--window", "--mean-removal"}},
     RunRender,
 };

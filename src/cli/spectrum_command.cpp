@@ -1,4 +1,4 @@
-// sonvue-cli spectrum IN.wav [options]: averaged spectra of a WAVE file, stepped through as
+// sonvue-cli spectrum IN [options]: averaged spectra of an audio file, stepped through as
 // the program's analysis run steps through stored data, written as the program's spectrum
 // text file or as CSV.
 #include <algorithm>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/analysis_options.h"
+#include "cli/audio_input.h"
 #include "cli/commands.h"
 #include "core/doc/wav_doc.h"
 #include "core/doc/document_base.h"
@@ -49,7 +50,7 @@ bool WriteAll(const std::string& bytes, const std::string& outPath) {
 }
 
 int RunSpectrum(CliArgs& args) {
-  if (args.Positional().size() != 1) return UsageError(kSpectrumCommand, "needs exactly one IN.wav");
+  if (args.Positional().size() != 1) return UsageError(kSpectrumCommand, "needs exactly one IN");
   const std::string& inPath = args.Positional()[0];
   const bool csv = args.Has("--csv");
   for (const char* textOnly : {"--delimiter", "--no-conditions", "--no-names", "--no-frequency"}) {
@@ -62,6 +63,8 @@ int RunSpectrum(CliArgs& args) {
   AnalysisOptions options;
   if (int status = ParseAnalysisOptions(args, kSpectrumCommand, options); status != kExitOk)
     return status;
+  ChannelPick pick;
+  if (int status = ParsePickOption(args, kSpectrumCommand, pick); status != kExitOk) return status;
   std::vector<int> types;
   if (args.Has("--boxes")) {
     if (args.Has("--channels"))
@@ -87,14 +90,14 @@ int RunSpectrum(CliArgs& args) {
     return UsageError(kSpectrumCommand, "--log-frequency takes on or off, not \"" + *text + "\"");
 
   CWavDoc page;
-  if (!IsWavePath(inPath)) return Refuse(inPath + " is no WAVE file (.wav)");
   if (auto out = args.Value("--out")) {
     if (int status = RefuseOutputOverInput(kSpectrumCommand, inPath, *out); status != kExitOk) return status;
   }
   std::FILE* probe = std::fopen(inPath.c_str(), "rb");
   if (!probe) return Refuse(inPath + ": no such file");
   std::fclose(probe);
-  if (!page.OnOpenDocument(inPath)) return Refuse(inPath + " cannot be read");
+  if (OpensAsDocument(inPath)) return Refuse(inPath + " is a document (.wft), not an audio file");
+  if (!page.OnOpenDocument(inPath, pick)) return Refuse(inPath + " cannot be read");
   CWave& wave = page.Wave();
   const uint32_t frames = wave.FrameCount();
   if (frames < options.settings.blockSize) {
@@ -133,10 +136,10 @@ int RunSpectrum(CliArgs& args) {
 
 extern const CliCommand kSpectrumCommand = {
     "spectrum",
-    "averaged spectra of a WAVE file as the spectrum text file or CSV",
-    "usage: sonvue-cli spectrum IN.wav [--block N] [--average A] [--overlap K] [--window]\n"
+    "averaged spectra of an audio file as the spectrum text file or CSV",
+    "usage: sonvue-cli spectrum IN [--block N] [--average A] [--overlap K] [--window]\n"
     "         [--mean-removal] [--channels L,R,M | --boxes LIST] [--from F] [--to T] [--db]\n"
-    "         [--log-frequency on|off] [--out FILE] [--threads K]\n"
+    "         [--log-frequency on|off] [--out FILE] [--threads K] [--pick A,B]\n"
     "         [--csv | [--delimiter D] [--no-conditions] [--no-names] [--no-frequency]]\n"
     "\n"
     "Steps through frames F up to (not including) T as the program's analysis run does with\n"
@@ -159,6 +162,9 @@ extern const CliCommand kSpectrumCommand = {
     "                   output\n"
     "  --threads K      1 analyses every box on one thread; 0 (default) gives each spectrum\n"
     "                   box a thread of its own (the results are the same)\n"
+    SONVUE_PICK_HELP
+    "\n"
+    SONVUE_AUDIO_INPUT_HELP
     "\n"
     "Output: the program's spectrum text file (CP932, CR LF): title, conditions, column names,\n"
     "one row per bin; --delimiter D (default \" , \"), --no-conditions, --no-names and\n"
@@ -168,7 +174,7 @@ extern const CliCommand kSpectrumCommand = {
     "Exit status 1, with a message, for a file that cannot be read, a wave shorter than one\n"
     "block, a block size not in the list, or a range outside the wave.\n",
     {{"--block", "--average", "--overlap", "--channels", "--boxes", "--log-frequency", "--from",
-      "--to", "--out", "--delimiter", "--threads"},
+      "--to", "--out", "--delimiter", "--threads", "--pick"},
      {"--window", "--mean-removal", "--db", "--csv", "--no-conditions", "--no-names",
       "--no-frequency"}},
     RunSpectrum,

@@ -28,7 +28,7 @@ TEST(CliInfo, PrintsOneKeyValuePerLine) {
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out,
             "format: PCM\nchannels: 2\nrate: 44100\nbits: 16\nblock_align: 4\nframes: 22050\n"
-            "seconds: 0.500000\n");
+            "seconds: 0.500000\nchunks: fmt 18, data 88200, ZSTR 130\n");
 }
 
 TEST(CliInfo, RefusedFileExitsOneWithTheProgramsMessages) {

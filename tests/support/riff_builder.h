@@ -34,6 +34,24 @@ class RiffBuilder {
     return p;
   }
 
+  // The 40-byte extensible "fmt " payload (format tag 0xFFFE, extra size 22): valid bits,
+  // channel mask and the sub-format identifier, whose first two bytes are the sub-format's
+  // tag (1 PCM, 3 float) and the rest the registered tail (broken on request).
+  static std::vector<uint8_t> ExtensibleFmt(uint16_t channels, uint32_t rate, uint16_t bits, uint16_t subFormat,
+                                            uint16_t validBits, uint32_t mask, bool registeredTail = true) {
+    std::vector<uint8_t> p = Fmt(0xFFFE, channels, rate, bits, 18);
+    const uint16_t extra = 22;
+    std::memcpy(&p[16], &extra, 2);
+    p.resize(40);
+    std::memcpy(&p[18], &validBits, 2);
+    std::memcpy(&p[20], &mask, 4);
+    std::memcpy(&p[24], &subFormat, 2);
+    const uint8_t tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    std::memcpy(&p[26], tail, sizeof tail);
+    if (!registeredTail) p[39] ^= 0xFF;
+    return p;
+  }
+
   // The whole file: "RIFF", size (or the override), "WAVE", then the chunks.
   std::vector<uint8_t> Build(int64_t riffSizeOverride = -1, const char* form = "WAVE") const {
     std::vector<uint8_t> out;

@@ -14,6 +14,7 @@
 #include "core/graph/wave_box.h"
 #include "core/platform/hooks.h"
 #include "core/platform/prompt.h"
+#include "core/wave/audio_file.h"
 
 namespace {
 
@@ -58,7 +59,27 @@ PageLayout PageFrom(const AppSettings& app) {
   return p;
 }
 
+// A path ending in ".wft" (in any case), or a file whose first three words are a document
+// header (version, 777, their sum), opens as a document; anything else as audio.
+bool IsDocumentFile(const std::string& path, ByteStream& file) {
+  std::string name = FileNamePart(path);
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".wft") == 0) return true;
+  int32_t words[3] = {};
+  const bool header = file.Read(words, sizeof words) == sizeof words && words[1] == kWftVersionMagic &&
+                      int64_t{words[0]} + kWftVersionMagic == words[2];
+  file.Seek(0);
+  return header;
+}
+
 }  // namespace
+
+bool OpensAsDocument(const std::string& path) {
+  if (IsWavePath(path)) return false;
+  FileStream file;
+  if (!file.Open(path, FileStream::Mode::Read)) return false;
+  return IsDocumentFile(path, file);
+}
 
 bool IsWavePath(const std::string& path) {
   // The extension starts after the last full stop of the file name ("take.1.wav" is a
@@ -139,7 +160,9 @@ void CWavDoc::SetUpForWave(const std::string& fileName) {
   CreateDefaultBoxes();
 }
 
-bool CWavDoc::OnOpenDocument(const std::string& path) {
+bool CWavDoc::OnOpenDocument(const std::string& path) { return OnOpenDocument(path, ChannelPick{}); }
+
+bool CWavDoc::OnOpenDocument(const std::string& path, const ChannelPick& pick) {
   DeleteContents();
   FileStream file;
   if (!file.Open(path, FileStream::Mode::Read)) {
@@ -147,9 +170,19 @@ bool CWavDoc::OnOpenDocument(const std::string& path) {
     return false;
   }
   SetPathName(path);
+  importedFrom_.clear();
   bool ok;
-  if (IsWavePath(path)) {
-    ok = wave_.ReadWave(file) == 0;
+  if (IsWavePath(path) || !IsDocumentFile(path, file)) {
+    const AudioReadResult read = ReadAudio(file, wave_, pick);
+    ok = read.outcome != AudioReadOutcome::kFailed;
+    if (!read.unreadableNote.empty()) AppMessage(read.unreadableNote);
+    if (read.outcome == AudioReadOutcome::kImported) {
+      // The wave is not the file on disk: saving must ask for a name, never write over
+      // the original.
+      SetPathName("");
+      SetTitle(FileNamePart(path));
+      importedFrom_ = path;
+    }
     if (ok) SetUpForWave(FileNamePart(path));
   } else {
     CArchive ar(file, CArchive::Mode::Load, CArchive::kDefaultBufferBytes);

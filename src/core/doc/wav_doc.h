@@ -31,6 +31,7 @@
 
 class CArchive;
 class WaveDevice;
+struct ChannelPick;
 struct AppSettings;
 
 inline constexpr int32_t kWftVersion = 220;
@@ -53,9 +54,16 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // --- framework operations ---
   bool OnNewDocument();
   // Opens a ".wav" file (extension "wav" after the last full stop of the file name,
-  // without regard to case) as a wave with the default boxes, anything else as a ".wft"
-  // document. False after the messages; the document is then empty.
+  // without regard to case) as a wave with the default boxes, a ".wft" path or a file with a
+  // document header as a document, and any other file as audio. False after the messages;
+  // the document is then empty. Other audio files, and WAVE files in encodings other than
+  // 8/16-bit PCM of one or two channels, are imported (the channels picked from a file of
+  // more): the document then has no path, its title is the file's name, and ImportedFrom()
+  // names the file.
   bool OnOpenDocument(const std::string& path);
+  bool OnOpenDocument(const std::string& path, const ChannelPick& pick);
+  // The file an imported document was made from; empty otherwise.
+  const std::string& ImportedFrom() const { return importedFrom_; }
   // Saves as ".wav" (the whole wave) or ".wft"; false, with the old file untouched, when the
   // file cannot be written.
   bool OnSaveDocument(const std::string& path);
@@ -233,6 +241,7 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   std::vector<PlannedBlock>* plan_ = nullptr;  // set while planning: blocks are noted, not analysed
   PlannedBlock planEnd_;                       // the position and trigger hit a planned run ends with
   std::string statusText_;
+  std::string importedFrom_;
 };
 
 // The name "名前を付けて保存" offers for a document: its own path, NAME.wft beside the WAVE
@@ -243,3 +252,7 @@ std::string SaveAsSuggestion(const std::string& pathName, const std::string& tit
 // Whether a path names a WAVE file: the extension after the last full stop of its file name
 // is "wav" without regard to case.
 bool IsWavePath(const std::string& path);
+
+// Whether a path opens as a ".wft" document: a "wft" extension, or a file whose first three
+// words are a document header. Every other file opens as audio.
+bool OpensAsDocument(const std::string& path);

@@ -68,7 +68,11 @@ std::string CInfoBox::LengthText() const {
   if (!wave_) return {};
   const uint32_t frames = wave_->FrameCount();
   const double seconds = wave_->Rate() ? double(frames) / wave_->Rate() : 0.0;
-  return Format("総ｻﾝﾌﾟﾙ数 = %d　%8.3f 秒  ", static_cast<int>(frames), seconds);
+  std::string text = Format("総ｻﾝﾌﾟﾙ数 = %d　%8.3f 秒  ", static_cast<int>(frames), seconds);
+  // An imported wave says what its file held. The format line is full at the usual box
+  // widths (it is cut at the box), so the note goes on this shorter line.
+  if (wave_->Source()) text += SourceNoteJa(*wave_->Source());
+  return text;
 }
 
 std::string CInfoBox::FftText() const {

@@ -59,6 +59,7 @@ void CWave::GetFormat(uint32_t& rate, uint16_t& bits, uint16_t& channels) const 
 
 bool CWave::AllocateBlock(uint32_t frames, SampleBuffer::Fill fill) {
   wrapped_ = 0;
+  source_.reset();
   if (!block_.Empty() || frameCount_ > 0) Free();
   if (frames == 0) return true;
   uint64_t bytes = uint64_t{format_.channels} * (format_.bitsPerSample / 8u) * frames;
@@ -75,10 +76,7 @@ bool CWave::Allocate(uint32_t frames) {
 }
 
 bool CWave::AllocateForOverwrite(uint32_t frames) {
-  // Large 16-bit blocks are still taken zero-filled: calloc hands out untouched pages,
-  // which is cheaper than malloc's recycled ones only when nothing is written twice.
-  return AllocateBlock(frames, format_.bitsPerSample == 16 ? SampleBuffer::Fill::Zero
-                                                           : SampleBuffer::Fill::Undefined);
+  return AllocateBlock(frames, SampleBuffer::Fill::Undefined);
 }
 
 void CWave::Free() {
@@ -90,6 +88,7 @@ void CWave::Free() {
   dataSize_ = 0;
   frameCount_ = 0;
   wrapped_ = 0;
+  source_.reset();
 }
 
 bool CWave::CopyFrom(const CWave& source) {
@@ -111,11 +110,20 @@ void CWave::TakeSamplesFrom(CWave& other) {
   format_ = other.format_;
   comment_ = other.comment_;
   block_ = std::move(other.block_);
+  source_ = std::exchange(other.source_, std::nullopt);
   dataSize_ = std::exchange(other.dataSize_, 0);
   frameCount_ = std::exchange(other.frameCount_, 0);
   wrapped_ = 0;
   ring_ = 0;
   other.wrapped_ = 0;
+}
+
+void CWave::AdoptBlock(SampleBuffer&& block, uint32_t frames) {
+  Free();
+  if (frames == 0) return;
+  block_ = std::move(block);
+  frameCount_ = frames;
+  dataSize_ = frames * format_.blockAlign;
 }
 
 uint8_t* CWave::GetData(uint32_t frame) {

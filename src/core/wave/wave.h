@@ -16,13 +16,16 @@
 // Addresses from GetData stay valid until the next operation that resizes or frees the block.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/wave/sample_buffer.h"
+#include "core/wave/source_format.h"
 #include "core/wave/wave_format.h"
 
 class CArchive;
 class ByteStream;
+struct ChannelPick;
 class WaveDevice;
 class WorkProgress;
 
@@ -64,6 +67,10 @@ class CWave {
   bool IsWrapped() const { return wrapped_ != 0; }
   bool IsRing() const { return ring_ != 0; }
   const std::string& Comment() const { return comment_; }
+  // What the samples were before they were imported from another audio format; none for
+  // waves read as they are, recorded or made here. Released with the samples.
+  const std::optional<SourceFormat>& Source() const { return source_; }
+  void SetSource(std::optional<SourceFormat> source) { source_ = std::move(source); }
 
   // --- storage ---
   // Frames of silence (0 for 16 bits, 128 for 8 bits); false, and no frames, when the
@@ -76,6 +83,9 @@ class CWave {
   // Moves the other wave's format and samples into this one (which is freed first, ending
   // any device use); the other wave is left empty. The device attachment stays as it was.
   void TakeSamplesFrom(CWave& other);
+  // Takes a block filled elsewhere (a decoder) as the samples: frames in this wave's format,
+  // the block holding at least frames x block alignment bytes.
+  void AdoptBlock(SampleBuffer&& block, uint32_t frames);
   // Address of a frame inside the block, or nullptr without a block.
   uint8_t* GetData(uint32_t frame = 0);
   const uint8_t* GetData(uint32_t frame = 0) const;
@@ -111,8 +121,11 @@ class CWave {
   bool Serialize(CArchive& ar);
   std::string SaveToTempFile();
   bool LoadFromFile(const std::string& path);
-  // WAVE files (wave_file.cpp).
+  // WAVE files (wave_file.cpp). LoadWaveFile opens every audio file the program reads
+  // (audio_file.h): other types are imported as 16-bit PCM, with the two channels picked
+  // from a file of more (1 and 2 unless told).
   bool LoadWaveFile(const std::string& path);
+  bool LoadWaveFile(const std::string& path, const ChannelPick& pick);
   bool SaveWaveFile(const std::string& path, uint32_t from, uint32_t to);
   int ReadWave(ByteStream& file);
   int WriteWave(ByteStream& file, uint32_t from, uint32_t to);
@@ -155,6 +168,7 @@ class CWave {
   uint32_t frameCount_ = 0;
   WaveDevice* device_ = nullptr;
   std::string comment_;
+  std::optional<SourceFormat> source_;
   uint32_t lastRecordPosition_ = 0;
   uint32_t lastPlayPosition_ = 0;
   SampleBuffer block_;

@@ -15,6 +15,7 @@
 #include "gui/app/command_ids.h"
 #include "gui/app/command_registry.h"
 #include "gui/app/document_windows.h"
+#include "gui/app/file_dialog_plan.h"
 #include "gui/app/shared_printer.h"
 #include "gui/app/wav_view.h"
 #include "gui/realtime/setting_panel.h"
@@ -82,7 +83,7 @@ void LoadWave(CWavView& view) {
   if (view.Panel() && view.Panel()->IsWindowCreated()) view.Panel()->Close();
   view.CloseFftLevelDialog();
   QString path = QFileDialog::getOpenFileName(&view, QStringLiteral("ファイルを開く"), QString(),
-                                              QString::fromUtf8(kWaveFilter));
+                                              QString::fromUtf8(kWaveFilter) + QStringLiteral(";;") + AudioFilesFilter());
   if (!path.isEmpty()) doc.LoadWaveIntoDocument(ToUtf8(path));
   view.RebindPanel();
   doc.Changed();

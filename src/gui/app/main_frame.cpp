@@ -29,6 +29,7 @@
 #include "gui/app/command_registry.h"
 #include "gui/app/command_table.h"
 #include "core/graph/box.h"
+#include "gui/app/file_dialog_plan.h"
 #include "gui/app/shared_printer.h"
 
 namespace {
@@ -391,7 +392,7 @@ void CMainFrame::OnUpdateOwnCommand(int id, CommandState& s) {
 void CMainFrame::OnFileOpen() {
   QString path = QFileDialog::getOpenFileName(
       this, QStringLiteral("開く"), QString(),
-      QStringLiteral("ｿﾝﾋﾞｭｰ32 ﾌｧｲﾙ (*.wft);;Wave Files (*.wav);;すべてのﾌｧｲﾙ (*.*) (*)"));
+      QStringLiteral("ｿﾝﾋﾞｭｰ32 ﾌｧｲﾙ (*.wft);;Wave Files (*.wav);;%1;;すべてのﾌｧｲﾙ (*.*) (*)").arg(AudioFilesFilter()));
   if (!path.isEmpty()) OpenFile(path);
 }
 

@@ -14,6 +14,7 @@
 #include "core/realtime/wave_wnd.h"
 #include "core/wave/wave.h"
 #include "gui/app/child_frame.h"
+#include "gui/app/file_dialog_plan.h"
 #include "gui/app/main_frame.h"
 #include "gui/app/qt_settings_store.h"
 #include "gui/app/single_instance.h"
@@ -124,7 +125,7 @@ void CWavApp::ExitInstance() {
 bool CWavApp::OpenDocumentFile(const QString& path) {
   const QString absolute = QFileInfo(path).absoluteFilePath();
   for (const auto& doc : docs_) {
-    if (FromUtf8(doc->PathName()) == absolute) {
+    if (DocumentShowsFile(*doc, absolute)) {
       std::vector<CChildFrame*> windows = WindowsOf(*doc);
       if (!windows.empty()) frame_->MdiArea()->setActiveSubWindow(windows.front());
       return true;
@@ -250,12 +251,12 @@ void CWavApp::CloseDocument(CWavDoc& doc) {
 }
 
 bool CWavApp::SaveDocument(CWavDoc& doc, bool askName) {
-  QString path = FromUtf8(doc.PathName());
-  if (askName || path.isEmpty()) {
-    const QString start = FromUtf8(SaveAsSuggestion(doc.PathName(), doc.Title()));
+  const SavePlan plan = PlanSave(doc, askName);
+  QString path = plan.path;
+  if (plan.askName) {
     QString filter;
     path = QFileDialog::getSaveFileName(
-        frame_.get(), QStringLiteral("名前を付けて保存"), start,
+        frame_.get(), QStringLiteral("名前を付けて保存"), plan.path,
         QStringLiteral("ｿﾝﾋﾞｭｰ32 ﾌｧｲﾙ (*.wft);;Wave Files (*.wav);;すべてのﾌｧｲﾙ (*.*) (*)"), &filter);
     if (path.isEmpty()) return false;
     if (QFileInfo(path).suffix().isEmpty()) path += filter.startsWith(QLatin1String("Wave")) ? QStringLiteral(".wav") : QStringLiteral(".wft");

@@ -37,8 +37,8 @@ class CWavApp : public QApplication, public DocumentWindows {
   void SaveSettingsNow();
   CMainFrame* MainFrame() const { return frame_.get(); }
 
-  // Opens a ".wft" or ".wav" document in a new window (or shows its window when it is open
-  // already); false after the messages.
+  // Opens a ".wft" document, a WAVE file or any other audio file the program imports in a new
+  // window (or shows its window when it is open already); false after the messages.
   bool OpenDocumentFile(const QString& path);
   // A new document, titled "SonspecN", in a new window.
   CWavDoc* NewDocument();

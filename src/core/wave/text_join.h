@@ -1,0 +1,19 @@
+#pragma once
+// Joins texts and whole numbers into one text: Join("チャンネル ", 3, " と ", 4).
+#include <concepts>
+#include <string>
+#include <string_view>
+
+namespace text_join_detail {
+inline void Append(std::string& out, std::string_view text) { out += text; }
+inline void Append(std::string& out, const char* text) { out += text; }
+template <std::integral Number>
+void Append(std::string& out, Number number) { out += std::to_string(number); }
+}  // namespace text_join_detail
+
+template <typename... Parts>
+std::string Join(const Parts&... parts) {
+  std::string out;
+  (text_join_detail::Append(out, parts), ...);
+  return out;
+}
