@@ -3,6 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+// The kernels over whole ranges are compiled twice, for AVX2 and for plain x86-64, and the
+// program picks one when it starts; both give the same results (integer arithmetic only).
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define SONVUE_EDIT_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define SONVUE_EDIT_CLONES
+#endif
+
 namespace {
 
 // Frames handled per pass where a kernel stages samples in local buffers.
@@ -11,7 +19,7 @@ constexpr uint32_t kChunkFrames = 1024;
 constexpr int64_t kGainFor32Bits = 65535;
 
 template <class Lane>
-void ScaleSamples(Lane lane, size_t from, size_t count, int64_t percent) {
+inline SONVUE_LANE_INLINE void ScaleSamples(Lane lane, size_t from, size_t count, int64_t percent) {
   if (percent == 100) return;
   if (percent >= -kGainFor32Bits && percent <= kGainFor32Bits) {
     const int p = static_cast<int>(percent);
@@ -53,7 +61,7 @@ void ReverseStrided(uint8_t* p, size_t count, size_t unitBytes, size_t strideByt
 }
 
 template <class Lane>
-void EchoSamples(Lane lane, uint32_t perFrame, uint64_t fromFrame, uint64_t endFrame,
+inline SONVUE_LANE_INLINE void EchoSamples(Lane lane, uint32_t perFrame, uint64_t fromFrame, uint64_t endFrame,
                  uint32_t delayFrames, int64_t percent) {
   int32_t earlier[kChunkFrames * 2];
   const bool narrow = percent >= -kGainFor32Bits && percent <= kGainFor32Bits;
@@ -137,11 +145,11 @@ int FrameBlock::LanesFor(int selector, SampleLane lanes[2]) const {
   return n;
 }
 
-int LanePeak(const SampleLane& lane, uint32_t first, uint32_t count) {
+SONVUE_EDIT_CLONES int LanePeak(const SampleLane& lane, uint32_t first, uint32_t count) {
   int peak = 0;
   const size_t from = size_t{first} * lane.samplesPerFrame;
   const size_t to = from + size_t{count} * lane.samplesPerFrame;
-  VisitLane(lane, [&](auto l) {
+  VisitLane(lane, [&](auto l) SONVUE_LANE_INLINE {
     int m = 0;
     for (size_t i = from; i < to; ++i) m = std::max(m, l.Magnitude(i));
     peak = m;
@@ -149,9 +157,9 @@ int LanePeak(const SampleLane& lane, uint32_t first, uint32_t count) {
   return peak;
 }
 
-void ScaleFrames(const SampleLane& lane, uint32_t first, uint32_t count, int64_t percent) {
+SONVUE_EDIT_CLONES void ScaleFrames(const SampleLane& lane, uint32_t first, uint32_t count, int64_t percent) {
   const uint32_t spf = lane.samplesPerFrame;
-  VisitLane(lane, [&](auto l) { ScaleSamples(l, size_t{first} * spf, size_t{count} * spf, percent); });
+  VisitLane(lane, [&](auto l) SONVUE_LANE_INLINE { ScaleSamples(l, size_t{first} * spf, size_t{count} * spf, percent); });
 }
 
 void ChangeLevelFrames(const SampleLane& lane, uint32_t first, uint32_t count, int percent,
@@ -203,15 +211,15 @@ void ReverseFrames(const SampleLane& lane, uint32_t first, uint32_t count) {
   ReverseStrided(p, count, lane.widthBytes, lane.strideBytes);
 }
 
-void EchoFrames(const SampleLane& lane, uint32_t first, uint32_t count, uint32_t delayFrames,
+SONVUE_EDIT_CLONES void EchoFrames(const SampleLane& lane, uint32_t first, uint32_t count, uint32_t delayFrames,
                 int percent) {
   const uint64_t from = std::max<uint64_t>(first, delayFrames);
   const uint64_t end = uint64_t{first} + count;
   if (from >= end || lane.Empty()) return;
-  VisitLane(lane, [&](auto l) { EchoSamples(l, lane.samplesPerFrame, from, end, delayFrames, percent); });
+  VisitLane(lane, [&](auto l) SONVUE_LANE_INLINE { EchoSamples(l, lane.samplesPerFrame, from, end, delayFrames, percent); });
 }
 
-void ReadSelected(const FrameBlock& block, int selector, uint32_t first, uint32_t count,
+SONVUE_EDIT_CLONES void ReadSelected(const FrameBlock& block, int selector, uint32_t first, uint32_t count,
                   int32_t* out) {
   if (selector == 3 && block.Stereo()) {
     const SampleLane left = block.Channel(0), right = block.Channel(1);
@@ -219,8 +227,8 @@ void ReadSelected(const FrameBlock& block, int selector, uint32_t first, uint32_
       std::fill(out, out + count, 0);
       return;
     }
-    VisitLane(left, [&](auto l) {
-      VisitLane(right, [&](auto r) {
+    VisitLane(left, [&](auto l) SONVUE_LANE_INLINE {
+      VisitLane(right, [&](auto r) SONVUE_LANE_INLINE {
         for (uint32_t i = 0; i < count; ++i) out[i] = (l.Get(first + i) + r.Get(first + i)) / 2;
       });
     });
@@ -231,31 +239,32 @@ void ReadSelected(const FrameBlock& block, int selector, uint32_t first, uint32_
     std::fill(out, out + count, 0);
     return;
   }
-  VisitLane(lane, [&](auto l) {
+  VisitLane(lane, [&](auto l) SONVUE_LANE_INLINE {
     for (uint32_t i = 0; i < count; ++i) out[i] = l.Get(first + i);
   });
 }
 
-void WriteChannel(const FrameBlock& block, int channel, uint32_t first, uint32_t count,
+SONVUE_EDIT_CLONES void WriteChannel(const FrameBlock& block, int channel, uint32_t first, uint32_t count,
                   const int32_t* in) {
   const SampleLane lane = block.Channel(channel);
   if (lane.Empty()) return;
-  VisitLane(lane, [&](auto l) {
+  VisitLane(lane, [&](auto l) SONVUE_LANE_INLINE {
     for (uint32_t i = 0; i < count; ++i) l.Set(first + i, in[i]);
   });
 }
 
-void MixBody(const FrameBlock& source, uint32_t sourceFirst, int sourceSelector,
+SONVUE_EDIT_CLONES void MixBody(const FrameBlock& source, uint32_t sourceFirst, int sourceSelector,
              const FrameBlock& dest, uint32_t destFirst, int destSelector, uint32_t count,
              int divisor) {
   if (FlatPair(source, sourceSelector, dest, destSelector)) {
     const SampleLane s = source.Flat(), d = dest.Flat();
     const size_t spf = d.samplesPerFrame;
     const size_t s0 = size_t{sourceFirst} * spf, d0 = size_t{destFirst} * spf, n = size_t{count} * spf;
-    VisitLane(s, [&](auto sl) {
-      VisitLane(d, [&](auto dl) {
-        if (divisor == 1) {
-          for (size_t k = 0; k < n; ++k) dl.Set(d0 + k, sl.Get(s0 + k) + dl.Get(d0 + k));
+    VisitLane(s, [&](auto sl) SONVUE_LANE_INLINE {
+      VisitLane(d, [&](auto dl) SONVUE_LANE_INLINE {
+        // Divisions by a constant 2 stay in vector code; a variable divisor would not.
+        if (divisor == 2) {
+          for (size_t k = 0; k < n; ++k) dl.Set(d0 + k, (sl.Get(s0 + k) + dl.Get(d0 + k)) / 2);
         } else {
           for (size_t k = 0; k < n; ++k) dl.Set(d0 + k, (sl.Get(s0 + k) + dl.Get(d0 + k)) / divisor);
         }
@@ -271,22 +280,33 @@ void MixBody(const FrameBlock& source, uint32_t sourceFirst, int sourceSelector,
     if (both) {
       ReadSelected(dest, 1, destFirst + done, n, b0);
       ReadSelected(dest, 2, destFirst + done, n, b1);
-      for (uint32_t i = 0; i < n; ++i) {
-        a0[i] = (a0[i] + b0[i]) / divisor;
-        a1[i] = (a1[i] + b1[i]) / divisor;
+      if (divisor == 2) {
+        for (uint32_t i = 0; i < n; ++i) {
+          a0[i] = (a0[i] + b0[i]) / 2;
+          a1[i] = (a1[i] + b1[i]) / 2;
+        }
+      } else {
+        for (uint32_t i = 0; i < n; ++i) {
+          a0[i] = (a0[i] + b0[i]) / divisor;
+          a1[i] = (a1[i] + b1[i]) / divisor;
+        }
       }
       WriteChannel(dest, 0, destFirst + done, n, a0);
       WriteChannel(dest, 1, destFirst + done, n, a1);
     } else {
       ReadSelected(dest, destSelector, destFirst + done, n, b0);
-      for (uint32_t i = 0; i < n; ++i) a0[i] = (a0[i] + b0[i]) / divisor;
+      if (divisor == 2) {
+        for (uint32_t i = 0; i < n; ++i) a0[i] = (a0[i] + b0[i]) / 2;
+      } else {
+        for (uint32_t i = 0; i < n; ++i) a0[i] = (a0[i] + b0[i]) / divisor;
+      }
       WriteChannel(dest, ChannelOfSelector(dest, destSelector), destFirst + done, n, a0);
     }
     done += n;
   }
 }
 
-void CopyBody(const FrameBlock& source, uint32_t sourceFirst, int sourceSelector,
+SONVUE_EDIT_CLONES void CopyBody(const FrameBlock& source, uint32_t sourceFirst, int sourceSelector,
               const FrameBlock& dest, uint32_t destFirst, int destSelector, uint32_t count) {
   if (FlatPair(source, sourceSelector, dest, destSelector)) {
     const SampleLane s = source.Flat(), d = dest.Flat();
@@ -296,8 +316,8 @@ void CopyBody(const FrameBlock& source, uint32_t sourceFirst, int sourceSelector
       std::memmove(d.first + d0 * d.widthBytes, s.first + s0 * s.widthBytes, n * d.widthBytes);
       return;
     }
-    VisitLane(s, [&](auto sl) {
-      VisitLane(d, [&](auto dl) {
+    VisitLane(s, [&](auto sl) SONVUE_LANE_INLINE {
+      VisitLane(d, [&](auto dl) SONVUE_LANE_INLINE {
         for (size_t k = 0; k < n; ++k) dl.Set(d0 + k, sl.Get(s0 + k));
       });
     });

@@ -15,16 +15,24 @@
 #include <cstdint>
 #include <cstring>
 
+// Lane code is inlined into its callers, so that a caller compiled for a wider instruction
+// set (edit_kernels.cpp compiles its range kernels for AVX2 too) compiles it for that set.
+#if defined(__GNUC__)
+#define SONVUE_LANE_INLINE __attribute__((always_inline))
+#else
+#define SONVUE_LANE_INLINE
+#endif
+
 // 8-bit samples are unsigned bytes with silence at 128; wider ones signed 16-bit words.
 inline constexpr int kSampleMin = -32768;
 inline constexpr int kSampleMax = 32767;
 
-inline int SampleFromByte(uint8_t x) {
+inline SONVUE_LANE_INLINE int SampleFromByte(uint8_t x) {
   const int d = static_cast<int>(x) - 128;
   return d * 256 + (d & 0xFF);
 }
 
-inline uint8_t ByteFromSample(int v) {
+inline SONVUE_LANE_INLINE uint8_t ByteFromSample(int v) {
   return static_cast<uint8_t>((std::clamp(v, kSampleMin, kSampleMax) >> 8) + 128);
 }
 
@@ -43,7 +51,7 @@ struct FixedLane {
   uint8_t* p;
   static constexpr uint32_t width = kWidth;
 
-  int Get(size_t i) const {
+  SONVUE_LANE_INLINE int Get(size_t i) const {
     const uint8_t* q = p + i * kStride;
     if constexpr (kWidth == 1) {
       return SampleFromByte(*q);
@@ -53,7 +61,7 @@ struct FixedLane {
       return v;
     }
   }
-  void Set(size_t i, int v) const {
+  SONVUE_LANE_INLINE void Set(size_t i, int v) const {
     uint8_t* q = p + i * kStride;
     if constexpr (kWidth == 1) {
       *q = ByteFromSample(v);
@@ -63,7 +71,7 @@ struct FixedLane {
     }
   }
   // The peak measure: |s| for 16 bits, |x - 128| << 8 for 8 bits (so both reach 32768).
-  int Magnitude(size_t i) const {
+  SONVUE_LANE_INLINE int Magnitude(size_t i) const {
     if constexpr (kWidth == 1) {
       const int d = static_cast<int>(p[i * kStride]) - 128;
       return (d < 0 ? -d : d) << 8;
@@ -79,14 +87,14 @@ struct DynamicLane {
   uint32_t stride;
   uint32_t width;
 
-  int Get(size_t i) const {
+  SONVUE_LANE_INLINE int Get(size_t i) const {
     const uint8_t* q = p + i * stride;
     if (width == 1) return SampleFromByte(*q);
     int16_t v;
     std::memcpy(&v, q, 2);
     return v;
   }
-  void Set(size_t i, int v) const {
+  SONVUE_LANE_INLINE void Set(size_t i, int v) const {
     uint8_t* q = p + i * stride;
     if (width == 1) {
       *q = ByteFromSample(v);
@@ -95,7 +103,7 @@ struct DynamicLane {
       std::memcpy(q, &s, 2);
     }
   }
-  int Magnitude(size_t i) const {
+  SONVUE_LANE_INLINE int Magnitude(size_t i) const {
     if (width == 1) {
       const int d = static_cast<int>(p[i * stride]) - 128;
       return (d < 0 ? -d : d) << 8;
@@ -107,7 +115,7 @@ struct DynamicLane {
 
 // Calls f with the fastest accessor for the lane.
 template <class F>
-void VisitLane(const SampleLane& lane, F&& f) {
+inline SONVUE_LANE_INLINE void VisitLane(const SampleLane& lane, F&& f) {
   if (lane.widthBytes == 1) {
     if (lane.strideBytes == 1) return f(FixedLane<1, 1>{lane.first});
     if (lane.strideBytes == 2) return f(FixedLane<1, 2>{lane.first});
