@@ -146,31 +146,35 @@ void CEditDlg::LoadFile() {
 bool CEditDlg::LoadTempFile(const std::string& path) {
   EditBuffer& temp = buffers_[kTempBuffer];
   const CWave& wave = buffers_[kWaveBuffer].Wave();
-  auto sameFormat = [&] {
-    return temp.Wave().Rate() == wave.Rate() && temp.Wave().Bits() == wave.Bits() &&
-           temp.Wave().Channels() == wave.Channels();
-  };
-  bool loaded;
+  // The file is read on the side: one that cannot be read (the reader has said why) or
+  // converted leaves the buffer as it was.
+  CWave loaded;
   {
     WaitCursor wait;
-    temp.Wave().Free();
-    loaded = temp.Wave().LoadWaveFile(path);
+    if (!loaded.LoadWaveFile(path)) return false;
   }
-  if (loaded && !sameFormat()) {
-    // Until the buffer can be converted, a file of another format is not taken.
-    ShowMessage("データ読込", "読み込んだｳｪｰﾌﾞﾃﾞｰﾀはｳｪｰﾌﾞﾌｫｰﾏｯﾄが一致しないため、\n読み込めませんでした。",
-                PromptButtons::Ok, PromptIcon::Warning);
-    loaded = false;
+  const bool sameFormat =
+      loaded.Rate() == wave.Rate() && loaded.Bits() == wave.Bits() && loaded.Channels() == wave.Channels();
+  if (!sameFormat) {
+    bool converted;
+    {
+      WaitCursor wait;
+      converted = loaded.ConvertFormat(wave.Rate(), wave.Bits(), wave.Channels(), false);
+    }
+    if (!converted) {
+      ShowMessage("データ読込", "読み込んだｳｪｰﾌﾞﾃﾞｰﾀをｳｪｰﾌﾞﾊﾞｯﾌｧのﾌｫｰﾏｯﾄに変換できませんでした。",
+                  PromptButtons::Ok, PromptIcon::Warning);
+      return false;
+    }
+    const EditMessage m = ConvertedOnLoad();
+    ShowMessage(m.title, m.text, PromptButtons::Ok, PromptIcon::Information);
   }
-  if (!loaded || !sameFormat()) {
-    // The temporary buffer always has the wave buffer's format.
-    temp.Wave().SetFormat(wave.Rate(), wave.Bits(), wave.Channels());
-  }
+  temp.Wave().TakeSamplesFrom(loaded);
   // The graph starts again on the new samples.
   temp.FollowWave();
   temp.SelectAll();
   FillChannelList(kTempBuffer);
   temp.ShowWhole();
   PostRedraw(kTempBuffer);
-  return loaded;
+  return true;
 }

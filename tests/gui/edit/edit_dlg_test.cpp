@@ -567,6 +567,46 @@ TEST_F(EditDlgTest, WithoutAHandOverFileTheDialogWorksOnACopy) {
   EXPECT_EQ(Bytes(doc.Wave()), original);
 }
 
+TEST_F(EditDlgTest, LoadingA22050HzFileIntoA44100HzWaveBufferConvertsIt) {
+  MakeWave(1000);
+  ASSERT_TRUE(Open());
+  TempDir dir;
+  // Half a second of a 1 kHz tone, 8-bit mono at 22050 Hz.
+  CWave file;
+  file.SetFormat(22050, 8, 1);
+  ASSERT_TRUE(file.Allocate(11025));
+  for (uint32_t i = 0; i < 11025; ++i) file.SetSample(i, static_cast<int>(16000 * std::sin(2 * M_PI * 1000 * i / 22050.0)), kChannelBoth);
+  ASSERT_TRUE(file.SaveWaveFile(dir.Path("tone.wav"), 0, 0));
+  prompt.boxes.clear();
+  EXPECT_TRUE(dlg->LoadTempFile(dir.Path("tone.wav")));
+  ASSERT_EQ(prompt.boxes.size(), 1u);
+  EXPECT_EQ(prompt.boxes[0].title, "データ読込");
+  EXPECT_EQ(prompt.boxes[0].text, "読み込んだｳｪｰﾌﾞﾃﾞｰﾀはｳｪｰﾌﾞﾌｫｰﾏｯﾄが一致しないため、\nﾌｫｰﾏｯﾄ変換しました。");
+  const CWave& temp = Temp().Wave();
+  EXPECT_EQ(temp.Rate(), 44100u);
+  EXPECT_EQ(temp.Bits(), 16);
+  EXPECT_EQ(temp.Channels(), 2);
+  EXPECT_NEAR(static_cast<double>(temp.FrameCount()), 22050.0, 2.0);
+  // Still the tone: a quarter period (11.025 frames) after a rising zero it is near its top.
+  EXPECT_GT(temp.GetPeak(0, temp.FrameCount() - 1, kChannelLeft), 14000);
+  EXPECT_EQ(temp.GetSample(100, kChannelLeft), temp.GetSample(100, kChannelRight));
+  EXPECT_EQ(Temp().Start(), 0u);
+  EXPECT_EQ(Temp().End(), temp.FrameCount());
+  EXPECT_EQ(Child<QComboBox>("temp_channels")->count(), 3);
+
+  // A file of the wave buffer's own format comes in as it is, without a message.
+  ASSERT_TRUE(Wave().Wave().SaveWaveFile(dir.Path("same.wav"), 0, 0));
+  prompt.boxes.clear();
+  EXPECT_TRUE(dlg->LoadTempFile(dir.Path("same.wav")));
+  EXPECT_TRUE(prompt.boxes.empty());
+  EXPECT_EQ(Bytes(Temp().Wave()), original);
+
+  // A file that cannot be read leaves the buffer as it was.
+  std::ofstream(dir.Path("bad.wav")) << "RIFF but not a wave";
+  EXPECT_FALSE(dlg->LoadTempFile(dir.Path("bad.wav")));
+  EXPECT_EQ(Bytes(Temp().Wave()), original);
+}
+
 // --- what the user sees -------------------------------------------------------------------
 
 TEST_F(EditDlgTest, ContextMenusHoldTheirCommandsAndTexts) {
