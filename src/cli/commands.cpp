@@ -5,6 +5,7 @@ const std::vector<const CliCommand*>& CliCommands() {
   static const std::vector<const CliCommand*> commands = {
       &kInfoCommand,
       &kCutCommand,
+      &kEditCommand,
       &kSpectrumCommand,
       &kExportWaveCommand,
       &kImportTextCommand,

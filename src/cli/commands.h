@@ -4,6 +4,7 @@
 
 extern const CliCommand kInfoCommand;
 extern const CliCommand kCutCommand;
+extern const CliCommand kEditCommand;
 extern const CliCommand kPlayCommand;
 extern const CliCommand kRecordCommand;
 extern const CliCommand kRenderCommand;

@@ -153,6 +153,24 @@ bool CWave::Delete(uint32_t from, uint32_t to) {
   return true;
 }
 
+bool CWave::InsertFrames(uint32_t at, uint32_t frames) {
+  if (frames == 0) return true;
+  const uint64_t align = format_.blockAlign;
+  const uint64_t total = uint64_t{frameCount_} + frames;
+  if (align == 0 || total * align > std::numeric_limits<uint32_t>::max()) return false;
+  if (block_.Empty()) return frameCount_ == 0 && Allocate(frames);
+  // The block may move: the device must not keep reading the old one.
+  if (IsBusy()) Stop();
+  if (!block_.Resize(static_cast<size_t>(total * align))) return false;
+  at = std::min(at, frameCount_);
+  uint8_t* gap = block_.Data() + at * align;
+  std::memmove(gap + frames * align, gap, (frameCount_ - at) * align);
+  std::memset(gap, format_.bitsPerSample == 8 ? 0x80 : 0, frames * align);
+  frameCount_ = static_cast<uint32_t>(total);
+  dataSize_ = static_cast<uint32_t>(total * align);
+  return true;
+}
+
 bool CWave::Linearize(uint32_t position) {
   if (block_.Empty()) return false;
   uint32_t n = frameCount_;

@@ -38,6 +38,10 @@ enum ChannelSelector : int {
 
 inline constexpr int kDeviceSlotCount = 64;
 
+// Modes and the refusal of CWave::Overlay.
+enum OverlayMode : int { kOverlayOverwrite = 0, kOverlayInsertAtFirst = 1, kOverlayInsertAtLast = 2 };
+inline constexpr int kOverlayNoMemory = -1;
+
 // Cleared for the rest of the run by the first temporary-file failure; from then on all
 // work is done in memory.
 extern bool UseTempFiles;
@@ -95,6 +99,9 @@ class CWave {
   // Turns a stopped ring recording into a plain one: keeps everything but the second
   // after position, oldest first. False (nothing changes) for a buffer of a second or less.
   bool Linearize(uint32_t position);
+  // Opens a gap of frames of silence before frame at (at or past the end: appends). False,
+  // with the wave unchanged, when the memory is refused. A block at the device is stopped.
+  bool InsertFrames(uint32_t at, uint32_t frames);
 
   // --- sample access (every position passes through WrapPosition) ---
   double GetValue(uint32_t position, int selector) const;
@@ -113,6 +120,33 @@ class CWave {
   bool ZoomRange(uint32_t& start, uint32_t& end, uint32_t anchor, double factor,
                  uint32_t limit) const;
   uint32_t MsToFrames(uint32_t ms) const;
+
+  // --- editing (the arithmetic lives in core/dsp/edit_kernels; wave_edit.cpp) ---
+  // Ranges are first and last frame, both included, limited to the frames there are; a
+  // selector above 3 counts as 3 and selector 0 does nothing. Per-channel operations treat
+  // both channels of a stereo wave alike. Every written value is limited to the scale.
+  //
+  // Largest magnitude on the 16-bit scale (an 8-bit peak reaches 32768); 0 when last < first.
+  int GetPeak(uint32_t first, uint32_t last, int selector) const;
+  // sample x gain / 100; with soft edges the gain moves from 100 to percent and back over
+  // 10 ms (at most half the range) at each end. Nothing happens when first >= last.
+  void ChangeLevel(uint32_t first, uint32_t last, int percent, bool softEdges, int selector);
+  // Frame k of n gets gain start + k x (end - start) / n. Nothing when first >= last.
+  void Fade(uint32_t first, uint32_t last, int startPercent, int endPercent, int selector);
+  // Mixes the source range into this wave's range over their common length: adds, or
+  // averages; smoothing fades the source in and out over 10 ms. Always 0.
+  int Mix(const CWave& source, uint32_t sourceFirst, uint32_t sourceLast, uint32_t destFirst,
+          uint32_t destLast, bool smoothing, bool average, int sourceSelector, int destSelector);
+  // Copies the source range into this wave: mode kOverlayOverwrite over the destination
+  // range (at most its length), kOverlayInsertAtFirst / kOverlayInsertAtLast inserted there,
+  // the wave growing. Smoothing cross-fades 10 ms at each end. 1 when the length changed,
+  // 0 when not, kOverlayNoMemory (wave unchanged) when the larger block was refused.
+  int Overlay(const CWave& source, uint32_t sourceFirst, uint32_t sourceLast, uint32_t destFirst,
+              uint32_t destLast, bool smoothing, int mode, int sourceSelector, int destSelector);
+  void Reverse(uint32_t first, uint32_t last, int selector);
+  // Echo in place: every frame a >= the delay gets percent % of frame a - delay added,
+  // going forward, so the echo repeats. Nothing when first >= last.
+  void Delay(uint32_t first, uint32_t last, uint32_t delayMs, int percent, int selector);
 
   // --- persistence ---
   // The wave record: format record, data size, frame count, sample bytes. Loading checks

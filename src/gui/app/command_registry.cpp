@@ -12,6 +12,7 @@ const std::vector<ViewCommand>& AllViewCommands() {
              DisplayCommands(),
              RunCommands(),
              DspCommands(),
+             EditCommands(),
              TextioCommands(),
          }) {
       entries.insert(entries.end(), group.begin(), group.end());

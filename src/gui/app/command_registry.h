@@ -36,6 +36,8 @@ std::vector<ViewCommand> RunCommands();  // gui/realtime/run_commands.cpp
 std::vector<ViewCommand> TextioCommands();  // gui/textio/textio_commands.cpp
 // Signal processing: the filter, the format conversion, the mixes down to mono.
 std::vector<ViewCommand> DspCommands();  // gui/dsp/dsp_commands.cpp
+// Wave editing: the editing dialog.
+std::vector<ViewCommand> EditCommands();  // gui/edit/edit_commands.cpp
 
 // The entry of a command, or none when the view does not handle it.
 const ViewCommand* FindViewCommand(int id);

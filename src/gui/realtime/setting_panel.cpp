@@ -17,27 +17,14 @@
 
 #include "core/doc/wav_doc.h"
 #include "core/graph/wave_box.h"
+#include "gui/platform/dialog_parts.h"
 #include "gui/realtime/panel_host.h"
 #include "gui/realtime/record_settings_dlg.h"
 #include "gui/realtime/trigger_dlg.h"
 
 namespace {
 
-constexpr int kZoomMiddle = CSettingPanel::kZoomMiddle;
-constexpr int kZoomArrowsWidthPx = 34;  // the arrows and the frame of the zoom spin
-
-// The zoom control is an up-down pair without a number: each step zooms once and the
-// position returns to the middle.
-class ZoomSpin : public QSpinBox {
- public:
-  explicit ZoomSpin(QWidget* parent) : QSpinBox(parent) {
-    // The value shows (read only) beside the arrows.
-    lineEdit()->setReadOnly(true);
-    setRange(0, 100);
-    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("100")) + kZoomArrowsWidthPx);
-    setValue(kZoomMiddle);
-  }
-};
+static_assert(CSettingPanel::kZoomMiddle == ZoomSpin::kMiddle);
 
 template <typename T>
 T* Named(T* widget, const char* name) {
