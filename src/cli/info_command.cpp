@@ -157,7 +157,7 @@ int RunInfo(CliArgs& args) {
   const AudioProbe probe = ProbeAudioFile(file, pick);
   if (probe.outcome == AudioReadOutcome::kFailed) {
     AppMessage("Failed to load file");
-    if (!probe.unreadableNote.empty()) AppMessage(probe.unreadableNote);
+    AppMessage(CannotOpenMessage(path, probe.unreadableNote));
     return kExitRefused;
   }
   if (!args.Has("--stats")) {

@@ -175,7 +175,7 @@ bool CWavDoc::OnOpenDocument(const std::string& path, const ChannelPick& pick) {
   if (IsWavePath(path) || !IsDocumentFile(path, file)) {
     const AudioReadResult read = ReadAudio(file, wave_, pick);
     ok = read.outcome != AudioReadOutcome::kFailed;
-    if (!read.unreadableNote.empty()) AppMessage(read.unreadableNote);
+    if (!ok) AppMessage(CannotOpenMessage(path, read.unreadableNote));
     if (read.outcome == AudioReadOutcome::kImported) {
       // The wave is not the file on disk: saving must ask for a name, never write over
       // the original.

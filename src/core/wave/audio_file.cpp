@@ -81,17 +81,6 @@ std::string DescribeContent(ByteStream& file, uint64_t start) {
   return Join("不明な内容（先頭のバイト ", FirstBytes(b, n), "）");
 }
 
-std::string UnreadableNote(ByteStream& file, uint64_t start, const ImportReport& report) {
-  std::string text = Join("このファイルは開けません。\n見つかった形式：", DescribeContent(file, start));
-  if (!report.decoderMessage.empty()) text += Join("\n理由：", report.decoderMessage);
-  return text;
-}
-
-std::string BadPickMessage(const ImportReport& report, const ChannelPick& pick) {
-  return Join("チャンネル ", pick.first, " と ", pick.second, " は選べません。このファイルのチャンネル数は ",
-              report.source.channelCount, " です。");
-}
-
 // Whether the stream starts with the letters RIFF and the form type WAVE.
 bool StartsAsRiffWave(ByteStream& file, uint64_t start) {
   uint8_t b[12] = {};
@@ -100,6 +89,57 @@ bool StartsAsRiffWave(ByteStream& file, uint64_t start) {
   file.Seek(start);
   return ok;
 }
+
+std::string UnreadableNote(ByteStream& file, uint64_t start, const ImportReport& report) {
+  std::string text = StartsAsRiffWave(file, start) ? "" : "RIFF/WAVE ファイルでも、読み込める音声ファイルでもありません。\n";
+  text += Join("見つかった形式：", DescribeContent(file, start));
+  if (!report.decoderMessage.empty()) text += Join("\n理由：", report.decoderMessage);
+  return text;
+}
+
+// What is wrong with a RIFF/WAVE file the reader refused, in one sentence, with the numbers
+// the file gave.
+std::string WaveProblem(WaveHeaderStatus status, const WaveFileHeader& h, uint64_t fileSize) {
+  const WaveFormatRecord& f = h.format;
+  switch (status) {
+    case WaveHeaderStatus::kOk: return "";
+    case WaveHeaderStatus::kNoWaveForm: return "RIFF/WAVE ファイルではありません。";
+    case WaveHeaderStatus::kNoFormat: return "RIFF/WAVE ファイルですが、fmt チャンクがありません。";
+    case WaveHeaderStatus::kFormatShort: return "fmt チャンクが短すぎるか、ファイルの途中で切れています。";
+    case WaveHeaderStatus::kNotPcm:
+      return Join("形式タグ ", Hex4(h.extensible ? h.subFormatTag : h.fileFormatTag), " の符号化は読み込めません。");
+    case WaveHeaderStatus::kUnsupportedPcm:
+      return Join(f.bitsPerSample, " ビット、", f.channels, " チャンネル、", f.samplesPerSec,
+                  " Hz の PCM は読み込めません。");
+    case WaveHeaderStatus::kNoData: return "data チャンクがありません。";
+    case WaveHeaderStatus::kRaggedData:
+      return Join("data チャンクの ", h.dataBytes, " バイトが、", f.blockAlign,
+                  " バイトのフレームに分けられません（ブロックの大きさが不正です）。");
+    case WaveHeaderStatus::kDataTruncated: {
+      const uint64_t there = fileSize > h.dataStart ? fileSize - h.dataStart : 0;
+      std::string text = Join("データが途中で終わっています。data チャンクは ", h.dataBytes, " バイトを示していますが、ファイルには ",
+                              there, " バイト");
+      if (f.blockAlign > 0) text += Join("（", there / f.blockAlign, " フレーム）");
+      return text + "しかありません。";
+    }
+  }
+  return "";
+}
+
+// The sentence for a wave the reader refused after reading its header: result codes of
+// CWave::ReadWave.
+std::string ReaderProblem(int code, WaveHeaderStatus status, const WaveFileHeader& h, uint64_t fileSize) {
+  if (status != WaveHeaderStatus::kOk) return WaveProblem(status, h, fileSize);
+  if (code == 3) return Join("サンプル ", h.dataBytes, " バイトを置くメモリが足りません。");
+  if (code == 4) return WaveProblem(WaveHeaderStatus::kDataTruncated, h, fileSize);
+  return "ファイルを読み込めません。";
+}
+
+std::string BadPickMessage(const ImportReport& report, const ChannelPick& pick) {
+  return Join("チャンネル ", pick.first, " と ", pick.second, " は選べません。このファイルのチャンネル数は ",
+              report.source.channelCount, " です。");
+}
+
 
 // The decoder reads what a WAVE file's data chunk really holds, without saying that the
 // chunk claimed more; for the encodings of fixed-size frames the header's claim is known.
@@ -160,9 +200,13 @@ AudioReadResult ReadAudio(ByteStream& file, CWave& wave, const ChannelPick& pick
   // The reader's own files go to the reader, untouched by the import.
   WaveFileHeader header;
   const bool riffWave = StartsAsRiffWave(file, start);
-  if (riffWave && ForTheReader(ReadWaveHeader(file, wave.Format(), header), header, pick)) {
+  const WaveHeaderStatus headerStatus = riffWave ? ReadWaveHeader(file, wave.Format(), header) : WaveHeaderStatus::kNoWaveForm;
+  if (riffWave && ForTheReader(headerStatus, header, pick)) {
     file.Seek(start);
-    if (wave.ReadWave(file) != 0) return result;
+    if (const int code = wave.ReadWave(file); code != 0) {
+      result.unreadableNote = ReaderProblem(code, headerStatus, header, file.Size());
+      return result;
+    }
     result.outcome = AudioReadOutcome::kReadAsWave;
     return result;
   }
@@ -201,7 +245,11 @@ AudioProbe ProbeAudioFile(ByteStream& file, const ChannelPick& pick) {
   if (probe.riffWave) {
     probe.waveStatus = ReadWaveHeader(file, WaveFormatRecord{}, probe.waveHeader);
     if (ForTheReader(probe.waveStatus, probe.waveHeader, pick)) {
-      if (ShowWaveHeaderBox(probe.waveStatus) == 0) probe.outcome = AudioReadOutcome::kReadAsWave;
+      if (ShowWaveHeaderBox(probe.waveStatus) == 0) {
+        probe.outcome = AudioReadOutcome::kReadAsWave;
+      } else {
+        probe.unreadableNote = WaveProblem(probe.waveStatus, probe.waveHeader, file.Size());
+      }
       return probe;
     }
   }
@@ -228,6 +276,12 @@ AudioProbe ProbeAudioFile(ByteStream& file, const ChannelPick& pick) {
   }
   probe.unreadableNote = UnreadableNote(file, start, probe.import);
   return probe;
+}
+
+std::string CannotOpenMessage(const std::string& path, const std::string& reason) {
+  std::string text = Join("ファイル「", path, "」を開けません。");
+  if (!reason.empty()) text += Join("\n", reason);
+  return text;
 }
 
 const char* AudioFilePatterns() {

@@ -25,8 +25,10 @@ enum class AudioReadOutcome {
 
 struct AudioReadResult {
   AudioReadOutcome outcome = AudioReadOutcome::kFailed;
-  // For a file neither way could read: the message naming what was found, to be shown
-  // after the caller's own failure boxes. Empty otherwise.
+  // For a file that could not be read: what is wrong with it (a RIFF/WAVE file the reader
+  // refused, and why, with the sizes it found; for a file neither way could read, what was
+  // found), to be shown through CannotOpenMessage after the caller's own failure boxes.
+  // Empty otherwise.
   std::string unreadableNote;
 };
 
@@ -53,6 +55,10 @@ AudioProbe ProbeAudioFile(ByteStream& file, const ChannelPick& pick = {});
 // The message on opening an imported file: what it was, what it became, and what was lost on
 // the way (clipped or non-finite samples, a file that ended early or was cut at the limit).
 std::string ImportMessage(const ImportReport& report);
+
+// The sentence after the boxes of a file that could not be opened: it names the file and
+// says what is wrong (an unreadableNote).
+std::string CannotOpenMessage(const std::string& path, const std::string& reason);
 
 // The file types offered in the program's open dialogs, as glob patterns ("*.wav *.flac ...").
 const char* AudioFilePatterns();

@@ -136,7 +136,7 @@ bool CWave::LoadWaveFile(const std::string& path, const ChannelPick& pick) {
   const AudioReadResult read = ReadAudio(file, *this, pick);
   if (read.outcome == AudioReadOutcome::kFailed) {
     AppMessage("Failed to load file");
-    if (!read.unreadableNote.empty()) AppMessage(read.unreadableNote);
+    AppMessage(CannotOpenMessage(path, read.unreadableNote));
     return false;
   }
   return true;

@@ -26,7 +26,6 @@ using namespace cmd;
 
 namespace {
 
-constexpr const char* kWaveFilter = "Wave files (*.wav)";
 
 void PrintPage(CWavView& view, bool preview) {
   QPrinter& printer = SharedPrinter();
@@ -71,7 +70,7 @@ void CopyPage(CWavView& view) {
 
 void SaveWaveRange(CWavView& view) {
   QString path = QFileDialog::getSaveFileName(&view, QStringLiteral("名前を付けて保存"), QString(),
-                                              QString::fromUtf8(kWaveFilter));
+                                              WaveFileFilter());
   if (path.isEmpty()) return;
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".wav");
   view.Document().SaveWaveFromDocument(ToUtf8(path));
@@ -83,7 +82,7 @@ void LoadWave(CWavView& view) {
   if (view.Panel() && view.Panel()->IsWindowCreated()) view.Panel()->Close();
   view.CloseFftLevelDialog();
   QString path = QFileDialog::getOpenFileName(&view, QStringLiteral("ファイルを開く"), QString(),
-                                              QString::fromUtf8(kWaveFilter) + QStringLiteral(";;") + AudioFilesFilter());
+                                              OpenWaveFilters());
   if (!path.isEmpty()) doc.LoadWaveIntoDocument(ToUtf8(path));
   view.RebindPanel();
   doc.Changed();

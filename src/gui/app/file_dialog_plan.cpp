@@ -1,13 +1,34 @@
 #include "gui/app/file_dialog_plan.h"
 
 #include <QFileInfo>
+#include <QStringList>
 
 #include "core/doc/wav_doc.h"
 #include "core/wave/audio_file.h"
 #include "render/qt_convert.h"
 
+namespace {
+const QString kDocumentFilter = QStringLiteral("ｿﾝﾋﾞｭｰ32 ﾌｧｲﾙ (*.wft)");
+const QString kAnyFileFilter = QStringLiteral("すべてのﾌｧｲﾙ (*)");
+}  // namespace
+
 QString AudioFilesFilter() {
   return QStringLiteral("音声ﾌｧｲﾙ (%1)").arg(QString::fromLatin1(AudioFilePatterns()));
+}
+
+QString WaveFileFilter() { return QStringLiteral("ｳｪｰﾌﾞﾌｧｲﾙ (*.wav)"); }
+
+QString OpenDocumentFilters() {
+  const QString all = QStringLiteral("開けるすべてのﾌｧｲﾙ (*.wft %1)").arg(QString::fromLatin1(AudioFilePatterns()));
+  return QStringList{all, kDocumentFilter, WaveFileFilter(), AudioFilesFilter(), kAnyFileFilter}.join(QStringLiteral(";;"));
+}
+
+QString SaveDocumentFilters() {
+  return QStringList{kDocumentFilter, WaveFileFilter(), kAnyFileFilter}.join(QStringLiteral(";;"));
+}
+
+QString OpenWaveFilters() {
+  return QStringList{AudioFilesFilter(), WaveFileFilter(), kAnyFileFilter}.join(QStringLiteral(";;"));
 }
 
 SavePlan PlanSave(const CWavDoc& doc, bool askName) {

@@ -390,9 +390,7 @@ void CMainFrame::OnUpdateOwnCommand(int id, CommandState& s) {
 }
 
 void CMainFrame::OnFileOpen() {
-  QString path = QFileDialog::getOpenFileName(
-      this, QStringLiteral("開く"), QString(),
-      QStringLiteral("ｿﾝﾋﾞｭｰ32 ﾌｧｲﾙ (*.wft);;Wave Files (*.wav);;%1;;すべてのﾌｧｲﾙ (*.*) (*)").arg(AudioFilesFilter()));
+  QString path = QFileDialog::getOpenFileName(this, QStringLiteral("開く"), QString(), OpenDocumentFilters());
   if (!path.isEmpty()) OpenFile(path);
 }
 

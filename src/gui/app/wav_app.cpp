@@ -257,9 +257,9 @@ bool CWavApp::SaveDocument(CWavDoc& doc, bool askName) {
     QString filter;
     path = QFileDialog::getSaveFileName(
         frame_.get(), QStringLiteral("名前を付けて保存"), plan.path,
-        QStringLiteral("ｿﾝﾋﾞｭｰ32 ﾌｧｲﾙ (*.wft);;Wave Files (*.wav);;すべてのﾌｧｲﾙ (*.*) (*)"), &filter);
+        SaveDocumentFilters(), &filter);
     if (path.isEmpty()) return false;
-    if (QFileInfo(path).suffix().isEmpty()) path += filter.startsWith(QLatin1String("Wave")) ? QStringLiteral(".wav") : QStringLiteral(".wft");
+    if (QFileInfo(path).suffix().isEmpty()) path += filter == WaveFileFilter() ? QStringLiteral(".wav") : QStringLiteral(".wft");
   }
   if (!doc.OnSaveDocument(ToUtf8(path))) return false;
   RetitleWindows(doc);

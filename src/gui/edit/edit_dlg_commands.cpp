@@ -6,6 +6,7 @@
 
 #include "core/platform/hooks.h"
 #include "core/platform/prompt.h"
+#include "gui/app/file_dialog_plan.h"
 #include "gui/edit/copy_dlg.h"
 #include "gui/edit/delay_dlg.h"
 #include "gui/edit/edit_dlg.h"
@@ -135,7 +136,7 @@ void CEditDlg::UndoBuffer(int b) {
 // --- the temporary buffer from a file ---
 
 void CEditDlg::LoadFile() {
-  QFileDialog dialog(this, QStringLiteral("ファイルを開く"), QString(), QStringLiteral("Wave files (*.wav)"));
+  QFileDialog dialog(this, QStringLiteral("ファイルを開く"), QString(), OpenWaveFilters());
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setDefaultSuffix(QStringLiteral("wav"));

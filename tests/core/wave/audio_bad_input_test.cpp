@@ -191,16 +191,42 @@ TEST(AudioBadInput, UnknownAndEmptyFilesAreNamedAfterTheReadersBox) {
     EXPECT_EQ(o.boxes[0], "error2 ") << c.name;
     EXPECT_EQ(o.boxes[1], "Failed to load file") << c.name;
     EXPECT_NE(o.boxes[2].find(c.found), std::string::npos) << c.name << ": " << o.boxes[2];
+    EXPECT_NE(o.boxes[2].find("」を開けません。\nRIFF/WAVE ファイルでも、読み込める音声ファイルでもありません。"), std::string::npos)
+        << c.name << ": " << o.boxes[2];
   }
 }
 
-TEST(AudioBadInput, TheReadersOwnBrokenFilesKeepTheirBoxesAlone) {
-  // A 16-bit stereo file whose data is not whole frames is the reader's to refuse: the
-  // import is not tried and nothing is added to the reader's boxes.
+TEST(AudioBadInput, TheReadersOwnBrokenFilesKeepTheirBoxesAndThenSayWhatIsWrong) {
+  // A broken file of the reader's own PCM is the reader's to refuse: the import is not tried,
+  // the reader's box comes first, and one sentence naming the file says what is wrong, with
+  // the sizes the file gave.
   TempDir dir;
-  WriteAllBytes(dir.Path("odd.wav"), RiffBuilder().Chunk("fmt ", RiffBuilder::Fmt(1, 2, 8000, 16)).Chunk("data", {1, 2, 3, 4, 5, 6}).Build());
-  CWave w;
-  Opened o = Load(w, dir.Path("odd.wav"));
-  EXPECT_FALSE(o.ok);
-  EXPECT_EQ(o.boxes, (std::vector<std::string>{"error7 ", "Failed to load file"}));
+  const auto stereo = RiffBuilder::Fmt(1, 2, 8000, 16);
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    const char* box;
+    const char* sentence;
+  };
+  std::vector<uint8_t> truncated = RiffBuilder().Chunk("fmt ", stereo).Chunk("data", std::vector<uint8_t>(400, 1)).Build();
+  truncated.resize(truncated.size() - 100);  // 300 of the 400 bytes are there: 75 frames
+  const Case cases[] = {
+      {"ragged", RiffBuilder().Chunk("fmt ", stereo).Chunk("data", {1, 2, 3, 4, 5, 6}).Build(), "error7 ",
+       "data チャンクの 6 バイトが、4 バイトのフレームに分けられません"},
+      {"no format", RiffBuilder().Chunk("data", std::vector<uint8_t>(4, 0)).Build(), "error3 ", "fmt チャンクがありません"},
+      {"no data", RiffBuilder().Chunk("fmt ", stereo).Build(), "error6 ", "data チャンクがありません"},
+      {"truncated", truncated, "error9 ",
+       "データが途中で終わっています。data チャンクは 400 バイトを示していますが、ファイルには 300 バイト（75 フレーム）しかありません。"},
+  };
+  for (const Case& c : cases) {
+    WriteAllBytes(dir.Path("broken.wav"), c.bytes);
+    CWave w;
+    Opened o = Load(w, dir.Path("broken.wav"));
+    EXPECT_FALSE(o.ok) << c.name;
+    ASSERT_EQ(o.boxes.size(), 3u) << c.name << ": " << Joined(o.boxes);
+    EXPECT_EQ(o.boxes[0], c.box) << c.name;
+    EXPECT_EQ(o.boxes[1], "Failed to load file") << c.name;
+    EXPECT_EQ(o.boxes[2].rfind("ファイル「" + dir.Path("broken.wav") + "」を開けません。\n", 0), 0u) << o.boxes[2];
+    EXPECT_NE(o.boxes[2].find(c.sentence), std::string::npos) << c.name << ": " << o.boxes[2];
+  }
 }

@@ -217,11 +217,13 @@ TEST(WaveFiles, LoadReportsOpenAndLoadFailures) {
 
   WriteAllBytes(dir.Path("bad.wav"), RiffBuilder().Chunk("data", Bytes(4)).Build());
   EXPECT_FALSE(w.LoadWaveFile(dir.Path("bad.wav")));
-  ASSERT_EQ(prompt.boxes.size(), 2u);
+  ASSERT_EQ(prompt.boxes.size(), 3u);
   EXPECT_EQ(prompt.boxes[0].title, "error");
   EXPECT_EQ(prompt.boxes[0].text, "error3 ");
   EXPECT_EQ(prompt.boxes[1].title, kAppCaption);
   EXPECT_EQ(prompt.boxes[1].text, "Failed to load file");
+  EXPECT_EQ(prompt.boxes[2].text,
+            "ファイル「" + dir.Path("bad.wav") + "」を開けません。\nRIFF/WAVE ファイルですが、fmt チャンクがありません。");
 
   prompt.boxes.clear();
   EXPECT_FALSE(w.LoadWaveFile(dir.Root()));  // a folder cannot be opened as a file

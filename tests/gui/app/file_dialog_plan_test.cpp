@@ -80,3 +80,20 @@ TEST(FileDialogPlan, TheAudioEntryListsTheImportedTypes) {
     EXPECT_TRUE(filter.contains(QString::fromLatin1(pattern))) << pattern;
   }
 }
+
+// "開く" starts on a filter that shows documents and every audio file together; the dialogs
+// that read a wave start on the audio files; every entry is named in Japanese.
+TEST(FileDialogPlan, OpenDialogsStartOnEveryTypeTheyOpen) {
+  const QStringList open = OpenDocumentFilters().split(QStringLiteral(";;"));
+  ASSERT_GE(open.size(), 2);
+  EXPECT_TRUE(open.front().startsWith(QStringLiteral("開けるすべてのﾌｧｲﾙ (")));
+  for (const char* pattern : {"*.wft", "*.wav", "*.flac", "*.mp3", "*.aiff"}) {
+    EXPECT_TRUE(open.front().contains(QString::fromLatin1(pattern))) << pattern;
+  }
+  const QStringList wave = OpenWaveFilters().split(QStringLiteral(";;"));
+  EXPECT_EQ(wave.front(), AudioFilesFilter());
+  EXPECT_FALSE(wave.front().contains(QStringLiteral("*.wft")));
+  for (const QStringList& filters : {open, wave, SaveDocumentFilters().split(QStringLiteral(";;"))}) {
+    for (const QString& f : filters) EXPECT_GT(f.front().unicode(), 0x7F) << f.toStdString();
+  }
+}
