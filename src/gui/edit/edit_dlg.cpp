@@ -90,6 +90,7 @@ CEditDlg::CEditDlg(QWidget* parent) : QDialog(parent) {
     g->addWidget(c.graph, 0, 0, 1, 2);
     g->addWidget(c.scroll, 1, 0);
     g->addWidget(c.zoom, 1, 1);
+    g->setColumnStretch(0, 1);  // the scroll bar takes the width, the zoom spin only what it needs
     auto* view = new QHBoxLayout;
     view->addWidget(c.channels);
     view->addWidget(c.selectAll);
