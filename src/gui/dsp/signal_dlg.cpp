@@ -116,6 +116,7 @@ QHBoxLayout* Row(QWidget* parent, const QString& label, QWidget* field, const QS
   if (!label.isEmpty()) row->addWidget(new QLabel(label, parent));
   row->addWidget(field);
   if (!unit.isEmpty()) row->addWidget(new QLabel(unit, parent));
+  row->addStretch(1);
   return row;
 }
 

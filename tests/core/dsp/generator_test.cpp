@@ -17,7 +17,7 @@ constexpr long double kTwoPi = 6.2831852L;  // the generator's own value of 2 pi
 
 SignalComponent Sine(int32_t startHz, int32_t endHz, int32_t level = 10) {
   SignalComponent c;
-  c.name = "s";
+  c.name = std::string(1, 's');
   c.startHz = startHz;
   c.endHz = endHz;
   c.levelRatio = level;

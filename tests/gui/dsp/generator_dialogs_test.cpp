@@ -231,6 +231,7 @@ TEST(SignalDlg, OkStoresEveryFieldAndRefusesTextThatIsNoNumber) {
   Enter(Child<QLineEdit>(dlg, "fmBand"), QStringLiteral("120"));
   Enter(Child<QSpinBox>(dlg, "startHz"), QStringLiteral("50"));
   Enter(Child<QSpinBox>(dlg, "endHz"), QStringLiteral("3000"));
+  MaybeShoot(dlg, QStringLiteral("signal_dlg_log_sweep_am_fm"));
   Enter(Child<QLineEdit>(dlg, "level"), QStringLiteral("abc"));
   dlg.accept();
   EXPECT_NE(dlg.result(), QDialog::Accepted);
