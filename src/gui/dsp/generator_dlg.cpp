@@ -28,14 +28,6 @@ constexpr int kFillDelayMs = 50;
 constexpr int kPlayWatchMs = 100;
 constexpr const char* kCannotPlay = "テスト再生ができません。";
 
-QLineEdit* NumberField(int value, const char* name, QWidget* parent) {
-  auto* e = new QLineEdit(QString::number(value), parent);
-  e->setObjectName(QLatin1String(name));
-  e->setMaximumWidth(80);
-  e->setAlignment(Qt::AlignRight);
-  return e;
-}
-
 QPushButton* Button(const QString& text, const char* name, QWidget* parent) {
   auto* b = new QPushButton(text, parent);
   b->setObjectName(QLatin1String(name));

@@ -9,6 +9,15 @@
 #include "core/dsp/generator.h"
 #include "core/platform/prompt.h"
 
+// A right-aligned field for a whole number, named for tests.
+inline QLineEdit* NumberField(int value, const char* name, QWidget* parent) {
+  auto* e = new QLineEdit(QString::number(value), parent);
+  e->setObjectName(QLatin1String(name));
+  e->setMaximumWidth(80);
+  e->setAlignment(Qt::AlignRight);
+  return e;
+}
+
 // The field's whole number; false after "整数を入力してください。" when it holds none.
 inline bool ReadIntField(QLineEdit* field, int32_t& value) {
   bool ok = false;

@@ -95,14 +95,6 @@ class PatternView : public QWidget {
   std::function<std::vector<SketchPoint>()> points_;
 };
 
-QLineEdit* NumberField(int value, const char* name, QWidget* parent) {
-  auto* e = new QLineEdit(QString::number(value), parent);
-  e->setObjectName(QLatin1String(name));
-  e->setMaximumWidth(80);
-  e->setAlignment(Qt::AlignRight);
-  return e;
-}
-
 // The field's number as it stands, or the fallback when it holds none (for the sketches).
 int NumberOr(const QLineEdit* field, int fallback) {
   bool ok = false;
