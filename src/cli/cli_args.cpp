@@ -21,7 +21,17 @@ bool CliArgs::Parse(const std::vector<std::string>& argv, const CliOptionSpec& s
         value = a.substr(eq + 1);
         inlineValue = true;
       }
-      if (spec.flags.count(name)) {
+      if (spec.repeated.count(name)) {
+        const bool optional = spec.optionalValue.count(name) > 0;
+        if (!inlineValue && i + 1 < argv.size() &&
+            (!optional || (argv[i + 1].rfind('-', 0) != 0 && argv[i + 1].find('=') != std::string::npos))) {
+          value = argv[++i];
+        } else if (!inlineValue && !optional) {
+          error_ = name + " needs a value";
+          return false;
+        }
+        repeated_.emplace_back(name, value);
+      } else if (spec.flags.count(name)) {
         if (inlineValue) {
           error_ = name + " takes no value";
           return false;
@@ -59,12 +69,16 @@ bool CliArgs::UInt(const std::string& name, unsigned long& out, unsigned long fa
     out = fallback;
     return true;
   }
-  const char* s = v->c_str();
+  return UIntText(name, *v, out);
+}
+
+bool CliArgs::UIntText(const std::string& name, const std::string& text, unsigned long& out) {
+  const char* s = text.c_str();
   char* end = nullptr;
   errno = 0;
   unsigned long long n = std::strtoull(s, &end, 10);
-  if (v->empty() || *end != '\0' || errno != 0 || s[0] == '-' || n > 0xFFFFFFFFull) {
-    error_ = name + " needs a whole number from 0 to 4294967295, not \"" + *v + "\"";
+  if (text.empty() || *end != '\0' || errno != 0 || s[0] == '-' || n > 0xFFFFFFFFull) {
+    error_ = name + " needs a whole number from 0 to 4294967295, not \"" + text + "\"";
     return false;
   }
   out = static_cast<unsigned long>(n);

@@ -5,11 +5,17 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct CliOptionSpec {
   std::set<std::string> valued;  // options that take a value, such as "--from"
   std::set<std::string> flags;   // options without a value, such as "--db"
+  // Options that may be given many times, each with a value; Repeated() keeps them in the
+  // order given. Those also in optionalValue may go without one: the next argument is then
+  // their value only when it does not start with "-" and holds a "=".
+  std::set<std::string> repeated = {};
+  std::set<std::string> optionalValue = {};
 };
 
 class CliArgs {
@@ -18,15 +24,21 @@ class CliArgs {
   bool Parse(const std::vector<std::string>& argv, const CliOptionSpec& spec);
 
   const std::vector<std::string>& Positional() const { return positional_; }
+  // The repeated options as (name, value), in command-line order.
+  const std::vector<std::pair<std::string, std::string>>& Repeated() const { return repeated_; }
   bool Has(const std::string& name) const { return values_.count(name) > 0; }
   std::optional<std::string> Value(const std::string& name) const;
   // The option as an unsigned 32-bit number; false (with error()) when it is not one.
   bool UInt(const std::string& name, unsigned long& out, unsigned long fallback);
+  // A number inside an option's value (such as the 3000 of "--sine 100:3000"), read as UInt
+  // reads a whole value; a refusal names the option as `name`.
+  bool UIntText(const std::string& name, const std::string& text, unsigned long& out);
   bool Double(const std::string& name, double& out, double fallback);
   const std::string& error() const { return error_; }
 
  private:
   std::vector<std::string> positional_;
+  std::vector<std::pair<std::string, std::string>> repeated_;
   std::map<std::string, std::string> values_;
   std::string error_;
 };

@@ -15,6 +15,7 @@ const std::vector<const CliCommand*>& CliCommands() {
       &kRecordCommand,
       &kFilterCommand,
       &kConvertCommand,
+      &kGenerateCommand,
   };
   return commands;
 }

@@ -14,3 +14,4 @@ extern const CliCommand kExportWaveCommand;
 extern const CliCommand kImportTextCommand;
 extern const CliCommand kFilterCommand;
 extern const CliCommand kConvertCommand;
+extern const CliCommand kGenerateCommand;

@@ -24,6 +24,7 @@
 #include "core/doc/document_base.h"
 #include "core/graph/page_drawing.h"
 #include "core/doc/page_layout.h"
+#include "core/dsp/generator.h"
 #include "core/graph/box.h"
 #include "core/graph/fft3d_settings.h"
 #include "core/realtime/analysis_settings.h"
@@ -119,6 +120,12 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // half difference with subtract); a wave that already has them is left alone. True when
   // the wave was converted.
   bool ToMono(uint16_t channels, bool subtract);
+  // The wave generator's signal replaces the wave (generate_into_document.cpp). With white
+  // noise among the components, filterNoise band-limits the new wave with the low-pass it
+  // is handed (the desktop program runs it in its processing dialog; none: it runs here
+  // without progress). Refused settings or refused memory leave the wave as it was.
+  using NoiseFilterRunner = std::function<void(CWave& wave, const NoiseLowPass& filter)>;
+  GenerateResult GenerateIntoDocument(const GeneratorSettings& settings, const NoiseFilterRunner& filterNoise = {});
 
   // Sets the modified flag and tells the views.
   void Changed();

@@ -28,6 +28,7 @@ class ByteStream;
 struct ChannelPick;
 class WaveDevice;
 class WorkProgress;
+struct GeneratorSettings;
 
 enum ChannelSelector : int {
   kChannelNone = 0,
@@ -173,6 +174,12 @@ class CWave {
   // not resampled: it only takes the new format, empty, and the result is false.
   bool ConvertFormat(uint32_t rate, uint16_t bits, uint16_t channels, bool subtract,
                      WorkProgress* progress = nullptr);
+
+  // --- wave generator (core/dsp/generator.cpp) ---
+  // Fills the existing frames with the settings' components at the wave's own rate: the
+  // first component overwrites, every later one is added. False, and nothing changes, when
+  // there are no frames, no components, a level sum of 0 or a repetition of no frames.
+  bool Generate(const GeneratorSettings& settings);
 
   // --- sound device ---
   void SetDevice(WaveDevice* device) { device_ = device; }

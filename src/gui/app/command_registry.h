@@ -34,7 +34,7 @@ std::vector<ViewCommand> DisplayCommands();  // gui/graph/display_commands.cpp
 std::vector<ViewCommand> RunCommands();  // gui/realtime/run_commands.cpp
 // Text files: spectra and samples written as text, samples read from text.
 std::vector<ViewCommand> TextioCommands();  // gui/textio/textio_commands.cpp
-// Signal processing: the filter, the format conversion, the mixes down to mono.
+// Signal processing: the filter, the format conversion, the mixes down to mono, the generator.
 std::vector<ViewCommand> DspCommands();  // gui/dsp/dsp_commands.cpp
 // Wave editing: the editing dialog.
 std::vector<ViewCommand> EditCommands();  // gui/edit/edit_commands.cpp

@@ -1,5 +1,5 @@
-// The signal-processing commands of the view: the filter, the format conversion and the two
-// mixes down to mono.
+// The signal-processing commands of the view: the filter, the format conversion, the two
+// mixes down to mono and the wave generator.
 #include <string>
 
 #include "core/doc/wav_doc.h"
@@ -9,6 +9,7 @@
 #include "gui/app/wav_view.h"
 #include "gui/dsp/filter_dlg.h"
 #include "gui/dsp/filter_run_dlg.h"
+#include "gui/dsp/generator_dlg.h"
 #include "gui/dsp/wave_format_dlg.h"
 
 using namespace cmd;
@@ -104,6 +105,34 @@ void Mono(CWavView& v, int id) {
   v.InvalidateAll();
 }
 
+// The generator's settings live as long as the program and are shared by every document;
+// each opening starts from the wave's format, where the generator can make it.
+GeneratorSettings& SharedGeneratorSettings() {
+  static GeneratorSettings settings;
+  return settings;
+}
+
+void Generator(CWavView& v, int) {
+  StopRun(v);
+  CWavDoc& doc = v.Document();
+  GeneratorSettings& settings = SharedGeneratorSettings();
+  TakeWaveFormat(settings, doc.Wave().Rate(), doc.Wave().Bits(), doc.Wave().Channels());
+  CGeneratorDlg dialog(settings, doc.Wave().Device(), &v);
+  if (dialog.exec() != QDialog::Accepted) return;
+  settings = dialog.Result();
+  const GenerateResult result = doc.GenerateIntoDocument(settings, [&v](CWave& wave, const NoiseLowPass& f) {
+    CFilterRunDlg run(&v);
+    if (run.SetFilter(f.type, f.order, f.f1KHz, 0.0, f.attenuationDb, &wave, kFilterBoth)) run.exec();
+  });
+  if (result == GenerateResult::kNoMemory) {
+    AppMessage("メモリが不足しているため、ウェーブデータを作成できません。", PromptButtons::Ok, PromptIcon::Warning);
+  }
+  if (result != GenerateResult::kDone) return;
+  AfterConversion(v);
+  v.RebindPanel();
+  v.RecalcScrollRange();
+}
+
 bool NotStereo(CWavView& v, int) { return v.Document().Wave().Channels() != 2; }
 
 }  // namespace
@@ -114,5 +143,6 @@ std::vector<ViewCommand> DspCommands() {
       {kMonoAdd, Mono, nullptr, NotStereo},
       {kMonoSubtract, Mono, nullptr, NotStereo},
       {kFormatConvert, FormatConversion},
+      {kGenerator, Generator},
   };
 }
