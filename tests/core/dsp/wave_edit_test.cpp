@@ -2,6 +2,7 @@
 // against a plain frame-by-frame rendering of its rule through GetSample and SetSample, on
 // random 8- and 16-bit mono and stereo waves with every channel selector.
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <cstring>
@@ -711,16 +712,21 @@ uint64_t VirtualBytes() {
 }
 
 TEST(WaveEdit, InsertionThatCannotGetItsMemoryLeavesTheWaveUnchanged) {
+  // The grown block (64 MiB) is larger than anything the heap can hold free from earlier
+  // tests in this process (the allocator maps blocks over 32 MiB of its own), so only the
+  // limit decides.
+  constexpr uint32_t kSourceFrames = 16u << 20;
   CWave src, w;
-  Constant(src, {16, 2}, 44100, 4 << 20, 100);  // 16 MiB of samples
+  Constant(src, {16, 2}, 44100, kSourceFrames, 100);  // 64 MiB of samples
   Random(w, {16, 2}, 44100, 1000, 9);
   const auto before = Bytes(w);
+  malloc_trim(0);
   rlimit old{};
   ASSERT_EQ(getrlimit(RLIMIT_AS, &old), 0);
   rlimit tight = old;
   tight.rlim_cur = VirtualBytes() + (4 << 20);  // room for less than the grown block
   ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
-  const int result = w.Overlay(src, 0, (4 << 20) - 1, 500, 500, false, kOverlayInsertAtFirst, 3, 3);
+  const int result = w.Overlay(src, 0, kSourceFrames - 1, 500, 500, false, kOverlayInsertAtFirst, 3, 3);
   setrlimit(RLIMIT_AS, &old);
   EXPECT_EQ(result, kOverlayNoMemory);
   EXPECT_EQ(w.FrameCount(), 1000u);
