@@ -50,10 +50,13 @@ void NoteScale(const CWavDoc& page, int dpi, PageFormat format) {
   const Size size = page.GetDocSize();
   const double scale = PageDrawScale(size, dpi, format);
   if (scale >= 1.0) return;
-  std::fprintf(stderr,
-               "sonvue-cli render: the page is %.0f x %.0f mm, larger than an A0 sheet (841 x 1189 mm) or the "
-               "image limit of %lld pixels at %d dpi; drawn at %.4g %% of its size\n",
-               size.cx / 10.0, size.cy / 10.0, static_cast<long long>(kMaxPageImagePixels), dpi, scale * 100.0);
+  // The sheet's scale is the same for every format; the rest is the image's pixel limit.
+  const bool sheet = PageDrawScale(size, dpi, PageFormat::kPdf) < 1.0;
+  std::fprintf(stderr, "sonvue-cli render: the page (%.0f x %.0f mm) %s; drawn at %.4g %% of its size\n",
+               size.cx / 10.0, size.cy / 10.0,
+               sheet ? "is larger than an A0 sheet (841 x 1189 mm)"
+                     : "would make an image of more than 200 million pixels",
+               scale * 100.0);
 }
 
 QtMessageHandler previousHandler = nullptr;
