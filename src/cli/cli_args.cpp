@@ -182,8 +182,12 @@ void PrintToolHelp(FILE* out) {
   for (const CliCommand* c : CliCommands()) std::fprintf(out, "  %-12s %s\n", c->name, c->summary);
   std::fprintf(out,
                "\n"
-               "\"sonvue-cli COMMAND --help\" describes a command. Exit status: 0 done,\n"
-               "1 refused (bad file or range), 2 wrong command line.\n");
+               "\"sonvue-cli COMMAND --help\" describes a command, with an example. IN - reads\n"
+               "standard input and OUT - writes standard output, so commands join in pipes:\n"
+               "  sox in.flac -t wav - | sonvue-cli spectrum - --csv\n"
+               "Numbers are decimal digits (0x20, 1e3 and 12abc are refused). Exit status:\n"
+               "0 done, 1 refused (a file that cannot be read or written, a range outside the\n"
+               "wave, a wave of no samples), 2 wrong command line.\n");
 }
 
 }  // namespace
