@@ -2,6 +2,7 @@
 // output, and either gives exactly the bytes of the file form.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -30,12 +31,32 @@ std::string FileText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-bool NoSpoolLeft() {
-  for (const auto& e : std::filesystem::directory_iterator("/tmp")) {
-    if (e.path().filename().string().rfind("sonvue-stdin-", 0) == 0) return false;
+// Points the commands' temporary files at a folder of the test's own for its lifetime, so
+// that what they leave behind can be seen there.
+class OwnTempFolder {
+ public:
+  explicit OwnTempFolder(const std::string& folder) : folder_(folder) {
+    std::filesystem::create_directories(folder);
+    if (const char* old = std::getenv("TMPDIR")) previous_ = old;
+    ::setenv("TMPDIR", folder.c_str(), 1);
   }
-  return true;
-}
+  ~OwnTempFolder() {
+    if (previous_.empty()) ::unsetenv("TMPDIR");
+    else ::setenv("TMPDIR", previous_.c_str(), 1);
+  }
+  const std::string& Folder() const { return folder_; }
+  // No copy of standard input is left in the folder.
+  bool NoSpoolLeft() const {
+    for (const auto& e : std::filesystem::directory_iterator(folder_)) {
+      if (e.path().filename().string().rfind("sonvue-stdin-", 0) == 0) return false;
+    }
+    return true;
+  }
+
+ private:
+  std::string folder_;
+  std::string previous_;
+};
 
 }  // namespace
 
@@ -87,6 +108,7 @@ TEST(CliPipes, EveryOutputDashGivesTheBytesOfTheFileForm) {
 
 TEST(CliPipes, EveryInputDashReadsStandardInputAsTheFile) {
   TempDir dir;
+  const OwnTempFolder temp(dir.Path("tmp"));
   const std::string in = dir.Path("in.wav");
   WriteTone(in, 3000);
   const std::vector<std::vector<std::string>> commands = {
@@ -127,7 +149,7 @@ TEST(CliPipes, EveryInputDashReadsStandardInputAsTheFile) {
   ASSERT_EQ(RunSonvueCli(fromFile).status, 0);
   ASSERT_EQ(RunShellLine(SonvueCliLine(fromStdin) + " < " + ShellQuote(dir.Path("levels.txt"))).status, 0);
   EXPECT_EQ(ReadAllBytes(dir.Path("a.wav")), ReadAllBytes(dir.Path("b.wav")));
-  EXPECT_TRUE(NoSpoolLeft());
+  EXPECT_TRUE(temp.NoSpoolLeft());
 }
 
 TEST(CliPipes, CommandsJoinInAPipeline) {
@@ -177,8 +199,9 @@ TEST(CliPipes, SoxStreamsIntoSpectrum) {
   EXPECT_EQ(piped.out, RunSonvueCli({"spectrum", dir.Path("in.wav"), "--csv"}).out);
 }
 
-TEST(CliPipes, RefusedStreamsAndTerminalsSayWhichStream) {
+TEST(CliPipes, RefusedAndInterruptedStreamsSayWhichAndLeaveNothing) {
   TempDir dir;
+  const OwnTempFolder temp(dir.Path("tmp"));
   CliResult empty = RunShellLine(SonvueCliLine({"info", "-"}) + " </dev/null");
   EXPECT_EQ(empty.status, 1);
   EXPECT_NE(empty.err.find("sonvue-cli info: standard input: cannot be read"), std::string::npos) << empty.err;
@@ -187,5 +210,11 @@ TEST(CliPipes, RefusedStreamsAndTerminalsSayWhichStream) {
   CliResult gone = RunShellLine(SonvueCliLine({"export-wave", dir.Path("in.wav"), "-"}) + " | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}");
   EXPECT_EQ(gone.status, 1);
   EXPECT_NE(gone.err.find("standard output: cannot be written"), std::string::npos) << gone.err;
-  EXPECT_TRUE(NoSpoolLeft());
+  // A command stopped while standard input still flows removes its copy.
+  CliResult stopped = RunShellLine("{ head -c 100000 /dev/zero; sleep 2; } | " + SonvueCliLine({"info", "-"}) +
+                                   " & pid=$!; sleep 1; ls " + ShellQuote(temp.Folder()) +
+                                   "; kill -TERM $pid; wait $pid; echo status $?");
+  EXPECT_NE(stopped.out.find("sonvue-stdin-"), std::string::npos) << stopped.out;
+  EXPECT_NE(stopped.out.find("status 143"), std::string::npos) << stopped.out;
+  EXPECT_TRUE(temp.NoSpoolLeft());
 }
