@@ -80,6 +80,8 @@ TEST(CliPipes, EveryOutputDashGivesTheBytesOfTheFileForm) {
       {"render", in, "@.png"},
       {"render", in, "@.svg", "--format", "svg"},
       {"doc", in, "@.wft", "--boxes", "fft:M"},
+      {"generate", "@", "--rate", "8000", "--bits", "8", "--channels", "2", "--duration-ms", "300", "--sine", "440",
+       "--noise", "level=2"},
   };
   for (const auto& command : commands) {
     std::vector<std::string> toFile = command, toStdout = command;
@@ -166,6 +168,11 @@ TEST(CliPipes, CommandsJoinInAPipeline) {
   CliResult info = RunShellLine(SonvueCliLine({"cut", in, "-", "--to", "441"}) + " | " + SonvueCliLine({"info", "-"}));
   EXPECT_EQ(info.status, 0) << info.err;
   EXPECT_NE(info.out.find("frames: 441\n"), std::string::npos) << info.out;
+  CliResult generated = RunShellLine(SonvueCliLine({"generate", "-", "--rate", "8000", "--bits", "16", "--channels", "1",
+                                                    "--duration-ms", "500", "--sine", "440"}) +
+                                     " | " + SonvueCliLine({"info", "-"}));
+  EXPECT_EQ(generated.status, 0) << generated.err;
+  EXPECT_NE(generated.out.find("frames: 4000\n"), std::string::npos) << generated.out;
 }
 
 TEST(CliPipes, AStreamWithUnsetSizesIsReadToItsEnd) {
