@@ -41,11 +41,8 @@ int ParseAnalysisOptions(CliArgs& args, const CliCommand& command, AnalysisOptio
     }
   }
   if (!blockKnown) {
-    std::fprintf(stderr,
-                 "sonvue-cli %s: block size \"%s\" is not one of 256, 512, 1024, 2048, 4096, 8192, "
-                 "16384, 32768, 65536\n",
-                 command.name, out.blockText.c_str());
-    return kExitRefused;
+    return UsageError(command, "--block takes 256, 512, 1024, 2048, 4096, 8192, 16384, 32768 or 65536, not \"" +
+                                   out.blockText + "\"");
   }
   const std::string averageText = args.Value("--average").value_or("4");
   int averagingCode = 0;
@@ -139,9 +136,10 @@ bool SpectrumEnginesReady(const CWavDoc& page) {
 }
 
 int AnalyseDocument(CWavDoc& doc, const AnalysisOptions& options, const std::vector<int>& types,
-                    bool addBoxes, bool logFrequency, bool decibel, const CliCommand& command) {
+                    bool addBoxes, bool logFrequency, bool decibel, const CliCommand& command,
+                    const std::string& inputName) {
   auto refuse = [&](const std::string& message) {
-    std::fprintf(stderr, "sonvue-cli %s: %s\n", command.name, message.c_str());
+    std::fprintf(stderr, "sonvue-cli %s: %s: %s\n", command.name, inputName.c_str(), message.c_str());
     return kExitRefused;
   };
   CWave& wave = doc.Wave();

@@ -25,9 +25,8 @@ struct AnalysisOptions {
   unsigned long threads = 0;  // --threads: 0 one per spectrum box, 1 all on one thread
 };
 
-// Reads the analysis options into out. On a wrong option it prints the message and returns
-// the exit status (kExitRefused for a block size outside the list, kExitUsage otherwise);
-// kExitOk when all is well.
+// Reads the analysis options into out. On a wrong option (a block size outside the list
+// included) it prints the message and returns kExitUsage; kExitOk when all is well.
 int ParseAnalysisOptions(CliArgs& args, const CliCommand& command, AnalysisOptions& out);
 
 // Checks the frame range against the wave (the whole wave when --to is absent) and sets the
@@ -57,6 +56,7 @@ bool SpectrumEnginesReady(const CWavDoc& doc);
 // replace the default boxes (or, with addBoxes, join them); the FFT range follows --from and
 // --to (the whole wave without them); the spectrum boxes take their axes; then a whole
 // stepping run, after which the wave boxes show the whole wave again. Returns kExitOk, or
-// kExitRefused after a message that starts with the command's name.
+// kExitRefused after a message that starts with the command's name and names the input.
 int AnalyseDocument(CWavDoc& doc, const AnalysisOptions& options, const std::vector<int>& types,
-                    bool addBoxes, bool logFrequency, bool decibel, const CliCommand& command);
+                    bool addBoxes, bool logFrequency, bool decibel, const CliCommand& command,
+                    const std::string& inputName);

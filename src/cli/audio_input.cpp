@@ -1,14 +1,10 @@
 #include "cli/audio_input.h"
 
-#include <cerrno>
-#include <cstdlib>
-
 namespace {
 
 bool ParseChannelNumber(const std::string& text, int& out) {
-  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  const long n = std::strtol(text.c_str(), nullptr, 10);
-  if (n < 1 || n > 65535) return false;
+  uint32_t n = 0;
+  if (!ParseDecimalUInt32(text, n) || n < 1 || n > 65535) return false;
   out = static_cast<int>(n);
   return true;
 }

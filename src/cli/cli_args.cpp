@@ -1,7 +1,9 @@
 #include "cli/cli_args.h"
 
 #include <cctype>
+#include <cmath>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,48 +12,65 @@
 #include "core/platform/prompt.h"
 
 bool CliArgs::Parse(const std::vector<std::string>& argv, const CliOptionSpec& spec) {
+  bool optionsEnded = false;
   for (size_t i = 0; i < argv.size(); ++i) {
     const std::string& a = argv[i];
-    if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-      std::string name = a;
-      std::string value;
-      bool inlineValue = false;
-      if (auto eq = a.find('='); eq != std::string::npos) {
-        name = a.substr(0, eq);
-        value = a.substr(eq + 1);
-        inlineValue = true;
+    // "-" is standard input or output; "--" ends the options, so that a file whose name
+    // starts with "-" can be given after it.
+    if (optionsEnded || a == "-" || a.empty() || a[0] != '-') {
+      positional_.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (a.compare(0, 2, "--") != 0) {
+      error_ = "unknown option " + a + " (a file whose name starts with - goes after --)";
+      return false;
+    }
+    std::string name = a;
+    std::string value;
+    bool inlineValue = false;
+    if (auto eq = a.find('='); eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+      inlineValue = true;
+    }
+    if (spec.repeated.count(name)) {
+      const bool optional = spec.optionalValue.count(name) > 0;
+      if (!inlineValue && i + 1 < argv.size() &&
+          (!optional || (argv[i + 1].rfind('-', 0) != 0 && argv[i + 1].find('=') != std::string::npos))) {
+        value = argv[++i];
+      } else if (!inlineValue && !optional) {
+        error_ = name + " needs a value";
+        return false;
       }
-      if (spec.repeated.count(name)) {
-        const bool optional = spec.optionalValue.count(name) > 0;
-        if (!inlineValue && i + 1 < argv.size() &&
-            (!optional || (argv[i + 1].rfind('-', 0) != 0 && argv[i + 1].find('=') != std::string::npos))) {
-          value = argv[++i];
-        } else if (!inlineValue && !optional) {
+      repeated_.emplace_back(name, value);
+      continue;
+    }
+    if (values_.count(name)) {
+      error_ = name + " is given twice";
+      return false;
+    }
+    if (spec.flags.count(name)) {
+      if (inlineValue) {
+        error_ = name + " takes no value";
+        return false;
+      }
+      values_[name] = "";
+    } else if (spec.valued.count(name)) {
+      if (!inlineValue) {
+        if (i + 1 >= argv.size()) {
           error_ = name + " needs a value";
           return false;
         }
-        repeated_.emplace_back(name, value);
-      } else if (spec.flags.count(name)) {
-        if (inlineValue) {
-          error_ = name + " takes no value";
-          return false;
-        }
-        values_[name] = "";
-      } else if (spec.valued.count(name)) {
-        if (!inlineValue) {
-          if (i + 1 >= argv.size()) {
-            error_ = name + " needs a value";
-            return false;
-          }
-          value = argv[++i];
-        }
-        values_[name] = value;
-      } else {
-        error_ = "unknown option " + name;
-        return false;
+        value = argv[++i];
       }
+      values_[name] = value;
     } else {
-      positional_.push_back(a);
+      error_ = "unknown option " + name;
+      return false;
     }
   }
   return true;
@@ -61,6 +80,32 @@ std::optional<std::string> CliArgs::Value(const std::string& name) const {
   auto it = values_.find(name);
   if (it == values_.end()) return std::nullopt;
   return it->second;
+}
+
+bool ParseDecimalUInt32(const std::string& text, uint32_t& out) {
+  if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const unsigned long long n = std::strtoull(text.c_str(), nullptr, 10);
+  if (n > 0xFFFFFFFFull) return false;
+  out = static_cast<uint32_t>(n);
+  return true;
+}
+
+bool ParseDecimalNumber(const std::string& text, double& out) {
+  // Digits with at most one full stop among or around them, after an optional minus.
+  const size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+  const std::string body = text.substr(start);
+  if (body.empty() || body.find_first_not_of("0123456789.") != std::string::npos ||
+      body.find('.') != body.rfind('.') || body.find_first_of("0123456789") == std::string::npos) {
+    return false;
+  }
+  errno = 0;
+  char* end = nullptr;
+  const double d = std::strtod(text.c_str(), &end);
+  if (errno != 0 || *end != '\0' || !std::isfinite(d)) return false;
+  // "-0" says nothing "0" does not, and looks like a mistake for a negative value.
+  if (start == 1 && d == 0) return false;
+  out = d;
+  return true;
 }
 
 bool CliArgs::UInt(const std::string& name, unsigned long& out, unsigned long fallback) {
@@ -73,15 +118,12 @@ bool CliArgs::UInt(const std::string& name, unsigned long& out, unsigned long fa
 }
 
 bool CliArgs::UIntText(const std::string& name, const std::string& text, unsigned long& out) {
-  const char* s = text.c_str();
-  char* end = nullptr;
-  errno = 0;
-  unsigned long long n = std::strtoull(s, &end, 10);
-  if (text.empty() || *end != '\0' || errno != 0 || s[0] == '-' || n > 0xFFFFFFFFull) {
-    error_ = name + " needs a whole number from 0 to 4294967295, not \"" + text + "\"";
+  uint32_t n = 0;
+  if (!ParseDecimalUInt32(text, n)) {
+    error_ = name + " needs a whole number from 0 to 4294967295 in decimal digits, not \"" + text + "\"";
     return false;
   }
-  out = static_cast<unsigned long>(n);
+  out = n;
   return true;
 }
 
@@ -91,16 +133,13 @@ bool CliArgs::Double(const std::string& name, double& out, double fallback) {
     out = fallback;
     return true;
   }
-  char* end = nullptr;
-  errno = 0;
-  double d = std::strtod(v->c_str(), &end);
-  if (v->empty() || *end != '\0' || errno != 0) {
-    error_ = name + " needs a number, not \"" + *v + "\"";
+  if (!ParseDecimalNumber(*v, out)) {
+    error_ = name + " needs a decimal number such as 12 or 0.5, not \"" + *v + "\"";
     return false;
   }
-  out = d;
   return true;
 }
+
 bool ParseChannelList(const std::string& text, std::string& letters) {
   letters.clear();
   size_t start = 0;
@@ -123,7 +162,7 @@ int UsageError(const CliCommand& command, const std::string& message) {
 }
 
 int RefuseOutputOverInput(const CliCommand& command, const std::string& in, const std::string& out) {
-  if (!IsSameFile(in, out)) return kExitOk;
+  if (in == "-" || out == "-" || !IsSameFile(in, out)) return kExitOk;
   std::fprintf(stderr, "sonvue-cli %s: %s is the input file %s; choose another output\n", command.name,
                out.c_str(), in.c_str());
   return kExitRefused;
@@ -143,8 +182,12 @@ void PrintToolHelp(FILE* out) {
   for (const CliCommand* c : CliCommands()) std::fprintf(out, "  %-12s %s\n", c->name, c->summary);
   std::fprintf(out,
                "\n"
-               "\"sonvue-cli COMMAND --help\" describes a command. Exit status: 0 done,\n"
-               "1 refused (bad file or range), 2 wrong command line.\n");
+               "\"sonvue-cli COMMAND --help\" describes a command, with an example. IN - reads\n"
+               "standard input and OUT - writes standard output, so commands join in pipes:\n"
+               "  sox in.flac -t wav - | sonvue-cli spectrum - --csv\n"
+               "Numbers are decimal digits (0x20, 1e3 and 12abc are refused). Exit status:\n"
+               "0 done, 1 refused (a file that cannot be read or written, a range outside the\n"
+               "wave, a wave of no samples), 2 wrong command line.\n");
 }
 
 }  // namespace
@@ -152,6 +195,9 @@ void PrintToolHelp(FILE* out) {
 int RunCli(int argc, char** argv) {
   StderrPrompt prompt;
   ScopedPrompt scoped(&prompt);
+  // A reader that goes away (sonvue-cli ... - | head) makes the write fail with a message
+  // and exit status 1, instead of killing the tool before it can tidy up.
+  std::signal(SIGPIPE, SIG_IGN);
   if (argc < 2) {
     PrintToolHelp(stderr);
     return kExitUsage;

@@ -1,6 +1,10 @@
 #pragma once
-// Command-line arguments of sonvue-cli: positional arguments and "--name value" or
-// "--flag" options, checked against what the command accepts.
+// Command-line arguments of sonvue-cli: positional arguments and "--name value",
+// "--name=value" or "--flag" options, checked against what the command accepts. "-" is a
+// positional argument (standard input or output); "--" ends the options. Every number on
+// the command line is read here, in decimal digits only and checked to its last character,
+// so that "0x20", "1e3", "12abc" or "-0" are refused rather than read as something else.
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -20,7 +24,8 @@ struct CliOptionSpec {
 
 class CliArgs {
  public:
-  // Parses argv; false with a message in error() for an unknown option or a missing value.
+  // Parses argv; false with a message in error() for an unknown option (also one of a
+  // single dash), a missing value, a value given to a flag or an option given twice.
   bool Parse(const std::vector<std::string>& argv, const CliOptionSpec& spec);
 
   const std::vector<std::string>& Positional() const { return positional_; }
@@ -28,11 +33,15 @@ class CliArgs {
   const std::vector<std::pair<std::string, std::string>>& Repeated() const { return repeated_; }
   bool Has(const std::string& name) const { return values_.count(name) > 0; }
   std::optional<std::string> Value(const std::string& name) const;
-  // The option as an unsigned 32-bit number; false (with error()) when it is not one.
+  // The option as an unsigned 32-bit number (fallback when absent); false, with error()
+  // naming the option, for anything but 1 to 10 decimal digits up to 4294967295.
   bool UInt(const std::string& name, unsigned long& out, unsigned long fallback);
   // A number inside an option's value (such as the 3000 of "--sine 100:3000"), read as UInt
   // reads a whole value; a refusal names the option as `name`.
   bool UIntText(const std::string& name, const std::string& text, unsigned long& out);
+  // The option as a decimal number such as 12, -3 or 0.25 (fallback when absent); false,
+  // with error() naming the option, for exponents, hexadecimal, inf, nan, "-0" or trailing
+  // characters.
   bool Double(const std::string& name, double& out, double fallback);
   const std::string& error() const { return error_; }
 
@@ -42,6 +51,13 @@ class CliArgs {
   std::map<std::string, std::string> values_;
   std::string error_;
 };
+
+// A whole number of 1 to 10 decimal digits up to 4294967295; false for anything else
+// (signs, spaces, "0x", exponents included).
+bool ParseDecimalUInt32(const std::string& text, uint32_t& out);
+// A decimal number: an optional minus, digits and at most one full stop ("12", "-3",
+// "0.25", ".5"); false for exponents, hexadecimal, inf, nan, "-0" and anything trailing.
+bool ParseDecimalNumber(const std::string& text, double& out);
 
 // A --channels list: L, R and M (either case) separated by commas, each kept once in the
 // order given, as upper-case letters in letters. False for anything else or an empty list.

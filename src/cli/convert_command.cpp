@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/audio_input.h"
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/progress_line.h"
 #include "core/dsp/filter_run.h"
@@ -25,22 +26,26 @@ int RunConvert(CliArgs& args) {
   if (args.Positional().size() != 2) return UsageError(self, "needs IN.wav and OUT.wav");
   ChannelPick pick;
   if (int status = ParsePickOption(args, self, pick); status != kExitOk) return status;
-  CWave wave;
-  const std::string& in = args.Positional()[0];
-  if (!wave.LoadWaveFile(in, pick)) {
-    std::fprintf(stderr, "sonvue-cli convert: %s cannot be read\n", in.c_str());
-    return kExitRefused;
-  }
+  // The command line is checked before anything is read.
   unsigned long rate = 0, bits = 0, channels = 0;
-  if (!args.UInt("--rate", rate, wave.Rate()) || !args.UInt("--bits", bits, wave.Bits()) ||
-      !args.UInt("--channels", channels, wave.Channels())) {
+  if (!args.UInt("--rate", rate, 0) || !args.UInt("--bits", bits, 0) || !args.UInt("--channels", channels, 0)) {
     return UsageError(self, args.error());
   }
   if (args.Has("--rate") && (rate < kMinRateHz || rate > kMaxRateHz)) {
     return UsageError(self, "--rate must lie from 5000 to 48000 Hz");
   }
-  if (bits != 8 && bits != 16) return UsageError(self, "--bits must be 8 or 16");
-  if (channels != 1 && channels != 2) return UsageError(self, "--channels must be 1 or 2");
+  if (args.Has("--bits") && bits != 8 && bits != 16) return UsageError(self, "--bits must be 8 or 16");
+  if (args.Has("--channels") && channels != 1 && channels != 2) return UsageError(self, "--channels must be 1 or 2");
+  if (int status = RefuseOutputOverInput(self, args.Positional()[0], args.Positional()[1]); status != kExitOk)
+    return status;
+  CliInput input;
+  if (int status = input.Open(self, args.Positional()[0]); status != kExitOk) return status;
+  const std::string& in = input.Name();
+  CWave wave;
+  if (int status = LoadInputWave(self, input, wave, pick); status != kExitOk) return status;
+  if (!args.Has("--rate")) rate = wave.Rate();
+  if (!args.Has("--bits")) bits = wave.Bits();
+  if (!args.Has("--channels")) channels = wave.Channels();
 
   const bool same = rate == wave.Rate() && bits == wave.Bits() && channels == wave.Channels();
   if (!same) {
@@ -62,7 +67,7 @@ int RunConvert(CliArgs& args) {
       return kExitRefused;
     }
   }
-  return wave.SaveWaveFile(args.Positional()[1], 0, 0) ? kExitOk : kExitRefused;
+  return WriteWaveOutput(self, wave, args.Positional()[1]);
 }
 
 }  // namespace
@@ -72,6 +77,7 @@ extern const CliCommand kConvertCommand = {
     "convert an audio file's rate, bits and channels as the program does",
     "usage: sonvue-cli convert IN OUT.wav [--rate R] [--bits 8|16] [--channels 1|2]\n"
     "                          [--subtract] [--lowpass] [--pick A,B]\n"
+    "example: sox in.flac -t wav - | sonvue-cli convert - out.wav --rate 22050 --lowpass\n"
     "\n"
     "Converts as the program's format conversion does: between 11025, 22050 and 44100 Hz\n"
     "by whole-number ratios (lowering picks every 2nd or 4th frame), between other rates\n"
@@ -79,7 +85,8 @@ extern const CliCommand kConvertCommand = {
     "is. Two channels become one as their half sum, or with --subtract their half\n"
     "difference. --lowpass first filters with the program's low-pass filter at half the\n"
     "new rate (order 150, 60 dB) when the rate is lowered. Files of 9 frames or fewer\n"
-    "are refused. On a terminal a progress line is shown.\n"
+    "are refused. On a terminal a progress line is shown. IN - reads standard input, OUT -\n"
+    "writes standard output.\n"
     "\n"
     SONVUE_AUDIO_INPUT_HELP
     "\n"

@@ -7,8 +7,10 @@
 
 #include "cli/analysis_options.h"
 #include "cli/audio_input.h"
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "core/doc/app_settings.h"
+#include "core/io/archive.h"
 #include "core/doc/wav_doc.h"
 
 namespace {
@@ -28,8 +30,6 @@ int RunDoc(CliArgs& args) {
   if (args.Positional().size() != 2) return UsageError(kDocCommand, "needs IN (or IN.wft) and OUT.wft");
   const std::string& in = args.Positional()[0];
   const std::string& out = args.Positional()[1];
-  const bool document = OpensAsDocument(in);
-  if (document && args.Has(kPickOption)) return UsageError(kDocCommand, "--pick applies to audio files, not to a document");
   if (IsWavePath(out)) return UsageError(kDocCommand, "OUT is the document (.wft), not a WAVE file");
 
   AnalysisOptions options;
@@ -46,21 +46,30 @@ int RunDoc(CliArgs& args) {
     return UsageError(kDocCommand, "--log-frequency takes on or off, not \"" + *text + "\"");
   }
   if (int status = RefuseOutputOverInput(kDocCommand, in, out); status != kExitOk) return status;
+  CliInput input;
+  if (int status = input.Open(kDocCommand, in); status != kExitOk) return status;
+  const bool document = OpensAsDocument(input.Path());
+  if (document && args.Has(kPickOption)) return UsageError(kDocCommand, "--pick applies to audio files, not to a document");
 
   AppSettings app;
   CWavDoc doc(&app);
-  if (!doc.OnOpenDocument(in, pick)) {
-    std::fprintf(stderr, "sonvue-cli doc: %s cannot be read\n", in.c_str());
-    return kExitRefused;
-  }
+  if (int status = OpenInputDocument(kDocCommand, input, doc, pick); status != kExitOk) return status;
   if (!document || AnalysisAsked(args)) {
-    if (int status = AnalyseDocument(doc, options, types, true, logFrequency, args.Has("--db"), kDocCommand);
+    if (int status = AnalyseDocument(doc, options, types, true, logFrequency, args.Has("--db"), kDocCommand,
+                                     input.Name());
         status != kExitOk) {
       return status;
     }
   }
-  if (!doc.OnSaveDocument(out)) return kExitRefused;
-  return kExitOk;
+  if (!IsStdStream(out)) {
+    if (!doc.OnSaveDocument(out)) return RefuseFile(kDocCommand, out, "cannot be written");
+    return kExitOk;
+  }
+  CliOutput output;
+  if (!output.Begin(kDocCommand, out, true)) return kExitRefused;
+  CArchive ar(output.Stream(), CArchive::Mode::Store, CArchive::kDefaultBufferBytes);
+  if (!doc.Serialize(ar) || !ar.Flush()) return output.Fail();
+  return output.Commit();
 }
 
 }  // namespace
@@ -71,6 +80,7 @@ extern const CliCommand kDocCommand = {
     "usage: sonvue-cli doc IN|IN.wft OUT.wft [--boxes LIST] [--log-frequency on|off] [--db]\n"
     "         [--block N] [--average A] [--overlap K] [--window] [--mean-removal]\n"
     "         [--from F] [--to T] [--pick A,B]\n"
+    "example: sox in.flac -t wav - | sonvue-cli doc - take.wft --boxes fft:M --window\n"
     "\n"
     "Opens IN as the program opens an audio file (information and wave boxes, the FFT range\n"
     "the whole wave), adds the boxes of LIST (info, wave:C, fft:C, fft3d:C with C one of\n"
@@ -79,7 +89,8 @@ extern const CliCommand kDocCommand = {
     "A document IN.wft is opened as the program opens it and saved again as it is; with\n"
     "any of the options above its boxes are added to and analysed anew the same way.\n"
     "OUT is replaced only when it has been written completely, and may not be IN itself.\n"
-    "Open it with the program or draw it with sonvue-cli render.\n"
+    "Open it with the program or draw it with sonvue-cli render. IN - reads standard\n"
+    "input, OUT - writes the document to standard output.\n"
     "\n"
     SONVUE_AUDIO_INPUT_HELP
     "\n"

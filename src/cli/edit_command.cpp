@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "core/wave/wave.h"
 
@@ -37,11 +38,6 @@ const Operation* FindOperation(const std::string& name) {
   return nullptr;
 }
 
-int Refuse(const std::string& message) {
-  std::fprintf(stderr, "sonvue-cli edit: %s\n", message.c_str());
-  return kExitRefused;
-}
-
 int RunEdit(CliArgs& args) {
   const auto& pos = args.Positional();
   if (pos.size() != 3) return UsageError(kEditCommand, "needs IN.wav, OUT.wav and an operation");
@@ -73,16 +69,23 @@ int RunEdit(CliArgs& args) {
   if (delayMs > kMaxEchoMs) return UsageError(kEditCommand, "--delay-ms lies from 0 to 10000");
   if (residual > kMaxResidualPercent) return UsageError(kEditCommand, "--residual lies from 0 to 100");
 
-  CWave wave;
-  if (!wave.LoadWaveFile(pos[0])) return Refuse(pos[0] + " cannot be read");
-  const unsigned long frames = wave.FrameCount();
   unsigned long from = 0, to = 0;
-  if (!args.UInt("--from", from, 0) || !args.UInt("--to", to, frames)) return UsageError(kEditCommand, args.error());
+  if (!args.UInt("--from", from, 0) || !args.UInt("--to", to, 0)) return UsageError(kEditCommand, args.error());
+  if (int status = RefuseOutputOverInput(kEditCommand, pos[0], pos[1]); status != kExitOk) return status;
+  CliInput input;
+  if (int status = input.Open(kEditCommand, pos[0]); status != kExitOk) return status;
+  CWave wave;
+  if (int status = LoadInputWave(kEditCommand, input, wave); status != kExitOk) return status;
+  const unsigned long frames = wave.FrameCount();
+  if (!args.Has("--to")) to = frames;
   if (from >= to || to > frames) {
-    return Refuse("refused range " + std::to_string(from) + ".." + std::to_string(to) + " (the wave has " +
-                  std::to_string(frames) + " frames; from must lie below to, to at most the frame count)");
+    return RefuseFile(kEditCommand, input.Name(),
+                      "refused range " + std::to_string(from) + ".." + std::to_string(to) + " (the wave has " +
+                          std::to_string(frames) + " frames; from must lie below to, to at most the frame count)");
   }
-  if (selector == kChannelRight && wave.Channels() < 2) return Refuse("--channel right needs a stereo wave");
+  if (selector == kChannelRight && wave.Channels() < 2) {
+    return RefuseFile(kEditCommand, input.Name(), "--channel right needs a stereo wave");
+  }
 
   // The operations take the first and the last frame of the range.
   const auto first = static_cast<uint32_t>(from);
@@ -99,11 +102,12 @@ int RunEdit(CliArgs& args) {
   } else if (name == "echo") {
     wave.Delay(first, last, static_cast<uint32_t>(delayMs), static_cast<int>(residual), selector);
   } else if (name == "delete") {
-    if (from == 0 && to == frames) return Refuse("delete would leave no frames; nothing was written");
+    if (from == 0 && to == frames) {
+      return RefuseFile(kEditCommand, input.Name(), "delete would leave no frames; nothing was written");
+    }
     wave.Delete(first, static_cast<uint32_t>(to));
   }
-  if (!wave.SaveWaveFile(pos[1], 0, 0)) return kExitRefused;
-  return kExitOk;
+  return WriteWaveOutput(kEditCommand, wave, pos[1]);
 }
 
 }  // namespace
@@ -112,6 +116,7 @@ extern const CliCommand kEditCommand = {
     "edit",
     "edit a range of a WAVE file (level, fades, reverse, echo, delete) into a new WAVE file",
     "usage: sonvue-cli edit IN.wav OUT.wav OPERATION [--from A] [--to B] [--channel both|left|right]\n"
+    "example: sonvue-cli edit take.wav quiet.wav level --percent 50 --soft --from 0 --to 44100\n"
     "\n"
     "Operations, as the program's editing dialog performs them:\n"
     "  level --percent P [--soft]   multiply by P % (0 to 10000); --soft eases in and\n"
@@ -126,7 +131,8 @@ extern const CliCommand kEditCommand = {
     "The range is frames A up to, not including, B, as cut takes them (default: the whole\n"
     "wave); the channel defaults to both. Values are limited to the sample range. A range\n"
     "outside the wave is refused (exit 1) and OUT is left untouched; OUT is replaced only\n"
-    "when it has been written completely.\n",
+    "when it has been written completely. IN - reads standard input, OUT - writes standard\n"
+    "output.\n",
     {{"--from", "--to", "--channel", "--percent", "--delay-ms", "--residual"}, {"--soft"}},
     RunEdit,
 };

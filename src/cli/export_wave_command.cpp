@@ -4,16 +4,12 @@
 #include <string>
 
 #include "cli/audio_input.h"
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "core/textio/wave_text.h"
 #include "core/wave/wave.h"
 
 namespace {
-
-int Refuse(const std::string& message) {
-  std::fprintf(stderr, "sonvue-cli export-wave: %s\n", message.c_str());
-  return kExitRefused;
-}
 
 int RunExportWave(CliArgs& args) {
   if (args.Positional().size() != 2) return UsageError(kExportWaveCommand, "needs IN.wav and OUT.txt");
@@ -31,10 +27,14 @@ int RunExportWave(CliArgs& args) {
                                               *text + "\"");
   }
 
+  const CliCommand& self = kExportWaveCommand;
   ChannelPick pick;
-  if (int status = ParsePickOption(args, kExportWaveCommand, pick); status != kExitOk) return status;
+  if (int status = ParsePickOption(args, self, pick); status != kExitOk) return status;
+  if (int status = RefuseOutputOverInput(self, inPath, outPath); status != kExitOk) return status;
+  CliInput input;
+  if (int status = input.Open(self, inPath); status != kExitOk) return status;
   CWave wave;
-  if (!wave.LoadWaveFile(inPath, pick)) return Refuse(inPath + " cannot be read");
+  if (int status = LoadInputWave(self, input, wave, pick); status != kExitOk) return status;
   // Without --channels, the columns of a new document's wave boxes: left and right, or the
   // mono box of a one-channel wave.
   if (letters.empty()) letters = wave.Channels() == 1 ? "M" : "LR";
@@ -43,22 +43,23 @@ int RunExportWave(CliArgs& args) {
   channels.right = letters.find('R') != std::string::npos;
   channels.mono = letters.find('M') != std::string::npos;
   if (!csv && wave.Channels() == 1 && !channels.mono) {
-    return Refuse(inPath + " has one channel: its text file has only the column M");
+    return RefuseFile(self, input.Name(), "has one channel: its text file has only the column M");
   }
 
+  CliOutput out;
+  if (!out.Begin(self, outPath, false)) return kExitRefused;
   bool written;
   if (csv) {
-    written = WriteWaveCsvFile(outPath, wave, channels);
+    written = WriteWaveCsv(out.Stream(), wave, channels);
   } else {
     TextOutOptions options;
     if (auto d = args.Value("--delimiter")) options.delimiter = *d;
     options.conditions = !args.Has("--no-conditions");
     options.columnNames = !args.Has("--no-names");
     options.stepColumn = !args.Has("--no-time");
-    written = WriteWaveTextFile(outPath, wave, channels, options);
+    written = WriteWaveText(out.Stream(), wave, channels, options);
   }
-  if (!written) return Refuse(outPath + " cannot be written");
-  return kExitOk;
+  return written ? out.Commit() : out.Fail();
 }
 
 }  // namespace
@@ -68,6 +69,7 @@ extern const CliCommand kExportWaveCommand = {
     "the samples of an audio file as the wave text file or CSV",
     "usage: sonvue-cli export-wave IN OUT.txt [--channels L,R,M] [--pick A,B]\n"
     "         [--csv | [--delimiter D] [--no-conditions] [--no-names] [--no-time]]\n"
+    "example: sonvue-cli cut take.wav - --to 4410 | sonvue-cli export-wave - levels.csv --csv\n"
     "\n"
     "Writes every frame of IN as one row, as the program's \"ウェーブデータのテキスト出力\"\n"
     "does: levels in per cent of full scale (100 * sample / 32768), \"%f\".\n"
@@ -84,6 +86,7 @@ extern const CliCommand kExportWaveCommand = {
     "\n"
     "The text file is CP932 with CR LF line ends: the title, the conditions, the column\n"
     "names, then the rows. OUT is replaced only when it has been written completely.\n"
+    "IN - reads standard input, OUT - writes standard output.\n"
     "Exit status 1, with a message, when IN cannot be read or OUT cannot be written.\n"
     "\n"
     SONVUE_AUDIO_INPUT_HELP,

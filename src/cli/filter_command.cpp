@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/audio_input.h"
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/progress_line.h"
 #include "core/dsp/filter_run.h"
@@ -41,25 +42,24 @@ int RunFilter(CliArgs& args) {
 
   ChannelPick pick;
   if (int status = ParsePickOption(args, self, pick); status != kExitOk) return status;
+  if (int status = RefuseOutputOverInput(self, args.Positional()[0], args.Positional()[1]); status != kExitOk)
+    return status;
+  CliInput input;
+  if (int status = input.Open(self, args.Positional()[0]); status != kExitOk) return status;
+  const std::string& in = input.Name();
   CWave wave;
-  const std::string& in = args.Positional()[0];
-  if (!wave.LoadWaveFile(in, pick)) {
-    std::fprintf(stderr, "sonvue-cli filter: %s cannot be read\n", in.c_str());
-    return kExitRefused;
-  }
+  if (int status = LoadInputWave(self, input, wave, pick); status != kExitOk) return status;
   const double nyquist = wave.Rate() / 2;
   if (!(f1 > 0 && f1 < nyquist) || (band && !(f2 > f1 && f2 < nyquist))) {
-    std::fprintf(stderr,
-                 "sonvue-cli filter: the edges must lie above 0 Hz and below the Nyquist frequency "
-                 "(%.0f Hz)%s\n",
-                 nyquist, band ? ", with --f1 below --f2" : "");
-    return kExitRefused;
+    char limit[32];
+    std::snprintf(limit, sizeof limit, "%.0f", nyquist);
+    return RefuseFile(self, in, std::string("the edges must lie above 0 Hz and below the Nyquist frequency (") +
+                                    limit + " Hz)" + (band ? ", with --f1 below --f2" : ""));
   }
   int choice = channel->second;
   if (wave.Channels() < 2) {
     if (choice == kFilterRight) {
-      std::fprintf(stderr, "sonvue-cli filter: %s has one channel only\n", in.c_str());
-      return kExitRefused;
+      return RefuseFile(self, in, "has one channel only");
     }
     choice = kFilterLeft;
   }
@@ -68,11 +68,10 @@ int RunFilter(CliArgs& args) {
   run.SetKeepBackup(false);  // IN stays as it was; OUT is written only after a whole run
   if (!run.SetFilter(type->second, static_cast<int>(order), f1 * 0.001, f2 * 0.001, attenuation, &wave,
                      choice)) {
-    std::fprintf(stderr, "sonvue-cli filter: no filter can be designed from these values\n");
-    return kExitRefused;
+    return RefuseFile(self, in, "no filter can be designed from these values");
   }
   RunWithProgressLine(run);
-  return wave.SaveWaveFile(args.Positional()[1], 0, 0) ? kExitOk : kExitRefused;
+  return WriteWaveOutput(self, wave, args.Positional()[1]);
 }
 
 }  // namespace
@@ -83,6 +82,7 @@ extern const CliCommand kFilterCommand = {
     "usage: sonvue-cli filter IN OUT.wav --type lp|hp|bp|bs --f1 HZ [--f2 HZ]\n"
     "                         [--order N] [--attenuation DB] [--channel both|left|right]\n"
     "                         [--pick A,B]\n"
+    "example: sonvue-cli filter in.wav - --type hp --f1 100 | sonvue-cli spectrum - --csv\n"
     "\n"
     "Designs a low-pass (lp, edge f1), high-pass (hp, edge f1), band-pass or band-stop\n"
     "(bp, bs: f1 to f2) filter by the Kaiser window method, of order N (2 to 300, default\n"
@@ -91,6 +91,7 @@ extern const CliCommand kFilterCommand = {
     "N/2 frames, values truncated to 16 bits. Edges lie above 0 Hz and below half the\n"
     "rate. --channel picks the channels of a stereo file (default both). OUT is written\n"
     "only when the whole file was filtered. On a terminal a progress line is shown.\n"
+    "IN - reads standard input, OUT - writes standard output.\n"
     "\n"
     SONVUE_AUDIO_INPUT_HELP
     "\n"

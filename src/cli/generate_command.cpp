@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/progress_line.h"
 #include "core/doc/wav_doc.h"
@@ -199,7 +200,7 @@ int RunGenerate(CliArgs& args) {
     return Refuse({kExitRefused, "there is not enough memory for " + std::to_string(GeneratedFrameCount(s)) + " frames"});
   }
   if (result != GenerateResult::kDone) return Refuse({kExitRefused, GeneratorSettingsProblem(s)});
-  return doc.Wave().SaveWaveFile(args.Positional()[0], 0, 0) ? kExitOk : kExitRefused;
+  return WriteWaveOutput(self, doc.Wave(), args.Positional()[0]);
 }
 
 }  // namespace
@@ -209,6 +210,8 @@ extern const CliCommand kGenerateCommand = {
     "synthesise a test signal (sines, square waves, white noise) into a WAVE file",
     "usage: sonvue-cli generate OUT.wav --rate R --bits 8|16 --channels 1|2 --duration-ms D\n"
     "                           [--repeat K] [--peak P] COMPONENT...\n"
+    "example: sonvue-cli generate - --rate 8000 --bits 16 --channels 1 --duration-ms 500 \\\n"
+    "           --sine 440 | sonvue-cli info -\n"
     "COMPONENT (one or more, up to 30, added in the order given):\n"
     "  --sine F[:F2][,log][,am=F:D][,fm=F:B][,fade=I:O][,level=L]\n"
     "  --square F[,duty=D][,level=L]\n"
@@ -227,7 +230,8 @@ extern const CliCommand kGenerateCommand = {
     "noise the whole wave is then low-pass filtered (order 200, 50 dB) at lowpass= Hz,\n"
     "by default 1 Hz below half the rate. Sweep ends and fades are limited as the signal\n"
     "dialog limits them (each change is told on stderr); values the dialogs refuse are\n"
-    "refused with their messages. On a terminal a progress line shows the filter.\n",
+    "refused with their messages. On a terminal a progress line shows the filter.\n"
+    "OUT - writes the WAVE file to standard output.\n",
     {{"--rate", "--bits", "--channels", "--duration-ms", "--repeat", "--peak"},
      {},
      {"--sine", "--square", "--noise"},

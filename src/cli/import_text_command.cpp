@@ -4,16 +4,12 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "core/textio/wave_text_reader.h"
 #include "core/wave/wave.h"
 
 namespace {
-
-int Refuse(const std::string& message) {
-  std::fprintf(stderr, "sonvue-cli import-text: %s\n", message.c_str());
-  return kExitRefused;
-}
 
 // A required whole-number option; false (after the usage message in status) when absent or
 // not a number.
@@ -53,17 +49,20 @@ int RunImportText(CliArgs& args) {
   format.bits = static_cast<uint16_t>(bits);
   format.channels = static_cast<uint16_t>(channels);
   format.frameCount = static_cast<uint32_t>(frames);
-  const std::string& inPath = args.Positional()[0];
+  const CliCommand& self = kImportTextCommand;
+  if (int status = RefuseOutputOverInput(self, args.Positional()[0], args.Positional()[1]); status != kExitOk)
+    return status;
+  CliInput input;
+  if (int status = input.Open(self, args.Positional()[0]); status != kExitOk) return status;
   CWave wave;
-  switch (ReadWaveTextFile(inPath, format, args.Value("--delimiter").value_or(" , "), wave)) {
+  switch (ReadWaveTextFile(input.Path(), format, args.Value("--delimiter").value_or(" , "), wave)) {
     case WaveTextReadResult::kOk: break;
-    case WaveTextReadResult::kCannotOpen: return Refuse(inPath + " cannot be read");
+    case WaveTextReadResult::kCannotOpen: return RefuseFile(self, input.Name(), "cannot be read");
     case WaveTextReadResult::kCannotAllocate:
-      return Refuse(std::to_string(frames) + " frames do not fit into memory");
-    case WaveTextReadResult::kBadFormat: return Refuse("the format cannot make a wave");
+      return RefuseFile(self, input.Name(), std::to_string(frames) + " frames do not fit into memory");
+    case WaveTextReadResult::kBadFormat: return RefuseFile(self, input.Name(), "the format cannot make a wave");
   }
-  if (!wave.SaveWaveFile(args.Positional()[1], 0, 0)) return kExitRefused;
-  return kExitOk;
+  return WriteWaveOutput(self, wave, args.Positional()[1]);
 }
 
 }  // namespace
@@ -73,6 +72,8 @@ extern const CliCommand kImportTextCommand = {
     "samples read from a text file, saved as a WAVE file",
     "usage: sonvue-cli import-text IN.txt OUT.wav --rate R --bits B --channels C --frames N\n"
     "         [--delimiter D]\n"
+    "example: sonvue-cli import-text levels.txt - --rate 8000 --bits 16 --channels 1 --frames 8000 \\\n"
+    "           | sonvue-cli info -\n"
     "\n"
     "Reads IN.txt as the program's \"ウェーブデータのテキスト入力\" does and saves the wave:\n"
     "one frame a line, each value in per cent of full scale (-100 to 100), one number per\n"
@@ -87,8 +88,9 @@ extern const CliCommand kImportTextCommand = {
     "  --channels C  1 or 2\n"
     "  --frames N    frames of the wave, 1 to 2147483647\n"
     "\n"
-    "OUT is replaced only when it has been written completely. Exit status 1, with a\n"
-    "message, when IN cannot be read or the frames do not fit into memory.\n",
+    "OUT is replaced only when it has been written completely. IN - reads standard input,\n"
+    "OUT - writes standard output. Exit status 1, with a message, when IN cannot be read or\n"
+    "the frames do not fit into memory.\n",
     {{"--rate", "--bits", "--channels", "--frames", "--delimiter"}, {}},
     RunImportText,
 };

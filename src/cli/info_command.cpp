@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/audio_input.h"
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "core/doc/wav_doc.h"
 #include "core/dsp/level_stats.h"
@@ -16,7 +17,8 @@
 
 namespace {
 
-void PrintFormat(const WaveFormatRecord& f, uint64_t frames) {
+// Prints the format; false when the wave it describes holds no frame.
+bool PrintFormat(const WaveFormatRecord& f, uint64_t frames) {
   std::printf("format: %s\n", f.formatTag == kWaveFormatPcm ? "PCM" : "unknown");
   std::printf("channels: %u\n", unsigned{f.channels});
   std::printf("rate: %u\n", unsigned{f.samplesPerSec});
@@ -24,9 +26,10 @@ void PrintFormat(const WaveFormatRecord& f, uint64_t frames) {
   std::printf("block_align: %u\n", unsigned{f.blockAlign});
   std::printf("frames: %llu\n", static_cast<unsigned long long>(frames));
   std::printf("seconds: %.6f\n", f.samplesPerSec ? double(frames) / f.samplesPerSec : 0.0);
+  return frames > 0;
 }
 
-void PrintWave(const CWave& wave) { PrintFormat(wave.Format(), wave.FrameCount()); }
+bool PrintWave(const CWave& wave) { return PrintFormat(wave.Format(), wave.FrameCount()); }
 
 // The chunk list of a RIFF/WAVE file: "fmt 16, LIST 26, data 88200".
 void PrintChunks(const WaveFileHeader& h) {
@@ -49,11 +52,12 @@ void PrintExtensible(const WaveFileHeader& h) {
   std::printf("channel_mask: 0x%X\n", unsigned{h.channelMask});
 }
 
-// What opening the file would give, from its headers.
-void PrintProbe(const AudioProbe& probe) {
+// What opening the file would give, from its headers; false when that holds no frame.
+bool PrintProbe(const AudioProbe& probe) {
+  bool samples = true;
   if (probe.outcome == AudioReadOutcome::kReadAsWave) {
     const WaveFileHeader& h = probe.waveHeader;
-    PrintFormat(h.format, h.format.blockAlign ? h.dataBytes / h.format.blockAlign : 0);
+    samples = PrintFormat(h.format, h.format.blockAlign ? h.dataBytes / h.format.blockAlign : 0);
   } else {
     const SourceFormat& s = probe.import.source;
     WaveFormatRecord f;
@@ -62,13 +66,15 @@ void PrintProbe(const AudioProbe& probe) {
     f.bitsPerSample = 16;
     f.blockAlign = static_cast<uint16_t>(2 * f.channels);
     f.avgBytesPerSec = f.samplesPerSec * f.blockAlign;
-    PrintFormat(f, probe.import.framesClaimed);
+    // A length the header does not state is not known to be 0.
+    samples = PrintFormat(f, probe.import.framesClaimed) || !probe.import.lengthKnown;
     std::printf("%s\n", SourceLine(s, 16).c_str());
   }
   if (probe.riffWave) {
     PrintExtensible(probe.waveHeader);
     PrintChunks(probe.waveHeader);
   }
+  return samples;
 }
 
 std::string Decibels(double db) {
@@ -139,36 +145,37 @@ int RunInfo(CliArgs& args) {
   if (args.Positional().size() != 1) return UsageError(kInfoCommand, "needs exactly one FILE");
   ChannelPick pick;
   if (int status = ParsePickOption(args, kInfoCommand, pick); status != kExitOk) return status;
-  const std::string& path = args.Positional()[0];
+  const CliCommand& self = kInfoCommand;
+  CliInput input;
+  if (int status = input.Open(self, args.Positional()[0]); status != kExitOk) return status;
+  const std::string& path = input.Path();
   FileStream file;
-  if (!file.Open(path, FileStream::Mode::Read)) {
-    std::fprintf(stderr, "sonvue-cli info: %s: no such file\n", path.c_str());
-    return kExitRefused;
-  }
+  if (!file.Open(path, FileStream::Mode::Read)) return RefuseFile(self, input.Name(), "cannot be opened");
   if (OpensAsDocument(path)) {
     if (args.Has("--stats") || args.Has(kPickOption)) {
-      return UsageError(kInfoCommand, "--stats and --pick apply to audio files, not to a .wft document");
+      return UsageError(self, "--stats and --pick apply to audio files, not to a .wft document");
     }
     CWavDoc doc;
-    if (!doc.OnOpenDocument(path)) return kExitRefused;
+    if (!doc.OnOpenDocument(path)) return RefuseFile(self, input.Name(), "cannot be read");
     PrintDocument(doc);
     return kExitOk;
   }
   const AudioProbe probe = ProbeAudioFile(file, pick);
   if (probe.outcome == AudioReadOutcome::kFailed) {
     AppMessage("Failed to load file");
-    AppMessage(CannotOpenMessage(path, probe.unreadableNote));
-    return kExitRefused;
+    AppMessage(CannotOpenMessage(input.Name(), probe.unreadableNote));
+    return RefuseFile(self, input.Name(), "cannot be read");
   }
+  // An empty wave is described, and refused as every command refuses it.
   if (!args.Has("--stats")) {
-    PrintProbe(probe);
+    if (!PrintProbe(probe)) return RefuseFile(self, input.Name(), kNoSamplesMessage);
     return kExitOk;
   }
   // The levels need the samples: the file is opened as the program opens it, and the
   // format printed is what was read.
   CWave wave;
-  if (!wave.LoadWaveFile(path, pick)) return kExitRefused;
-  PrintWave(wave);
+  if (!wave.LoadWaveFile(path, pick)) return RefuseFile(self, input.Name(), "cannot be read");
+  if (!PrintWave(wave)) return RefuseFile(self, input.Name(), kNoSamplesMessage);
   if (wave.Source()) std::printf("%s\n", SourceLine(*wave.Source(), wave.Bits()).c_str());
   if (probe.riffWave) {
     PrintExtensible(probe.waveHeader);
@@ -184,6 +191,7 @@ extern const CliCommand kInfoCommand = {
     "info",
     "format and length of an audio file (headers only); page, boxes and settings of a document",
     "usage: sonvue-cli info FILE|FILE.wft [--stats] [--pick A,B]\n"
+    "example: sox in.flac -t wav - | sonvue-cli info - --stats\n"
     "\n"
     "Prints one \"key: value\" per line, read from the file's headers (no sample is read):\n"
     "format, channels, rate, bits, block_align, frames, seconds (six decimals) of the wave\n"
@@ -192,7 +200,8 @@ extern const CliCommand kInfoCommand = {
     "a RIFF/WAVE file adds its chunk list (\"chunks: fmt 16, data 88200\") and, with the\n"
     "extensible header, valid_bits and channel_mask. A .wft document adds its page\n"
     "(0.1 mm), its boxes (info, wave:L|R|M, fft:L|R|M, fft3d:L|R|M) and its analysis\n"
-    "settings. A file the program refuses exits 1, with the program's messages on stderr.\n"
+    "settings. A file the program refuses exits 1, with the program's messages on stderr;\n"
+    "so does a wave of no frames, after its description. FILE - reads standard input.\n"
     "\n"
     "  --stats          opens the samples and adds, per channel (left first), the peak, the\n"
     "                   RMS and the DC offset in dB against full scale (peak_dbfs, rms_dbfs,\n"

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/audio_input.h"
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/sound_session.h"
 #include "core/platform/prompt.h"
@@ -18,24 +19,22 @@ int RunPlay(CliArgs& args) {
   }
   ChannelPick pick;
   if (int status = ParsePickOption(args, kPlayCommand, pick); status != kExitOk) return status;
-  const std::string& path = args.Positional()[0];
+  CliInput input;
+  if (int status = input.Open(kPlayCommand, args.Positional()[0]); status != kExitOk) return status;
+  const std::string& path = input.Name();
   // The session comes first: a wave still playing when it goes out of scope stops the
   // device, which must then still exist.
   CliSoundSession session;
   CWave wave;
-  if (!wave.LoadWaveFile(path, pick)) {
-    std::fprintf(stderr, "sonvue-cli play: %s cannot be read\n", path.c_str());
-    return kExitRefused;
-  }
+  if (int status = LoadInputWave(kPlayCommand, input, wave, pick); status != kExitOk) return status;
   const uint32_t frames = wave.FrameCount();
   if (to != 0 && from >= to) {
-    std::fprintf(stderr, "sonvue-cli play: refused range %lu..%lu (from must lie below to)\n", from, to);
-    return kExitRefused;
+    return RefuseFile(kPlayCommand, path,
+                      "refused range " + std::to_string(from) + ".." + std::to_string(to) + " (from must lie below to)");
   }
   if (from >= frames) {
-    std::fprintf(stderr, "sonvue-cli play: %s has %u frames; nothing to play from %lu\n", path.c_str(),
-                 frames, from);
-    return kExitRefused;
+    return RefuseFile(kPlayCommand, path,
+                      "has " + std::to_string(frames) + " frames; nothing to play from " + std::to_string(from));
   }
   uint32_t count = to == 0 || to >= frames ? 0 : static_cast<uint32_t>(to - from);
   uint32_t playing = count == 0 ? frames - static_cast<uint32_t>(from) : count;
@@ -68,11 +67,12 @@ extern const CliCommand kPlayCommand = {
     "play",
     "play a range of an audio file through the sound device",
     "usage: sonvue-cli play IN [--from A] [--to B] [--pick A,B]\n"
+    "example: sonvue-cli filter take.wav - --type lp --f1 500 | sonvue-cli play -\n"
     "\n"
     "Plays frames A up to (not including) B through the sound server's default output and\n"
     "returns once the last frame has been played. A = B = 0 (the default) plays the whole\n"
     "wave; B = 0 or beyond the end plays to the end. A start at or beyond the end, or a\n"
-    "nonzero B not above A, is refused (exit 1).\n"
+    "nonzero B not above A, is refused (exit 1). IN - reads standard input.\n"
     "\n"
     "When the device cannot be opened (no sound server, no device, a format it refuses) or\n"
     "goes away while playing, the reason is printed and the exit status is 1. Ctrl-C stops\n"

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "cli/sound_session.h"
 #include "core/io/safe_file.h"
@@ -43,10 +44,9 @@ int RunRecord(CliArgs& args) {
 
   // OUT must be writable before anything is recorded; the recording goes there at the end,
   // replacing an existing OUT only when it is complete.
-  SafeFileWriter out;
-  if (!out.Begin(path)) {
-    std::fprintf(stderr, "sonvue-cli record: %s cannot be written (%s); nothing was recorded\n", path.c_str(),
-                 out.Error().c_str());
+  CliOutput out;
+  if (!out.Begin(kRecordCommand, path, true)) {
+    std::fprintf(stderr, "sonvue-cli record: nothing was recorded\n");
     return kExitRefused;
   }
 
@@ -81,14 +81,14 @@ int RunRecord(CliArgs& args) {
     status = kExitRefused;
   }
   if (recorded == 0) {
-    std::fprintf(stderr, "sonvue-cli record: nothing was recorded; %s was not written\n", path.c_str());
+    std::fprintf(stderr, "sonvue-cli record: nothing was recorded; %s was not written\n", out.Name().c_str());
     return kExitRefused;
   }
-  if (wave.WriteWave(out.Stream(), 0, 0) != 0 || !out.Commit()) {
-    out.Abort();
+  if (wave.WriteWave(out.Stream(), 0, 0) != 0) {
     AppMessage("Failed to save file", PromptButtons::Ok, PromptIcon::Error);
-    return kExitRefused;
+    return out.Fail();
   }
+  if (int written = out.Commit(); written != kExitOk) return written;
   return status;
 }
 
@@ -98,9 +98,11 @@ extern const CliCommand kRecordCommand = {
     "record",
     "record from the sound device into a WAVE file",
     "usage: sonvue-cli record OUT.wav --seconds S [--rate R] [--bits 8|16] [--channels 1|2]\n"
+    "example: sonvue-cli record - --seconds 2 | sonvue-cli spectrum - --channels L,R\n"
     "\n"
     "Records S seconds (a decimal number) from the sound server's input and saves them as\n"
-    "OUT.wav. Defaults: 44100 Hz, 16 bits, 2 channels; R from 1000 to 192000 Hz.\n"
+    "OUT.wav (- writes standard output). Defaults: 44100 Hz, 16 bits, 2 channels; R from\n"
+    "1000 to 192000 Hz.\n"
     "\n"
 "OUT is checked before the device starts: an OUT that cannot be written exits 1 at once.\n"
     "When the device cannot be opened (no sound server, no device, a format it refuses) the\n"

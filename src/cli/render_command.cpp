@@ -12,6 +12,7 @@
 
 #include "cli/analysis_options.h"
 #include "cli/audio_input.h"
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "core/doc/app_settings.h"
 #include "core/doc/box_layout.h"
@@ -25,15 +26,37 @@ namespace {
 
 enum class Output { kPng, kPdf, kSvg, kUnknown };
 
+Output OutputNamed(std::string name) {
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (name == "png") return Output::kPng;
+  if (name == "pdf") return Output::kPdf;
+  if (name == "svg") return Output::kSvg;
+  return Output::kUnknown;
+}
+
 Output OutputOf(const std::string& path) {
   size_t dot = path.find_last_of('.');
   if (dot == std::string::npos) return Output::kUnknown;
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == "png") return Output::kPng;
-  if (ext == "pdf") return Output::kPdf;
-  if (ext == "svg") return Output::kSvg;
-  return Output::kUnknown;
+  return OutputNamed(path.substr(dot + 1));
+}
+
+PageFormat FormatOf(Output kind) {
+  return kind == Output::kPdf ? PageFormat::kPdf : kind == Output::kSvg ? PageFormat::kSvg : PageFormat::kPng;
+}
+
+// Says on stderr when the page is drawn smaller than asked (a page larger than an A0 sheet,
+// an image beyond the pixel limit).
+void NoteScale(const CWavDoc& page, int dpi, PageFormat format) {
+  const Size size = page.GetDocSize();
+  const double scale = PageDrawScale(size, dpi, format);
+  if (scale >= 1.0) return;
+  // The sheet's scale is the same for every format; the rest is the image's pixel limit.
+  const bool sheet = PageDrawScale(size, dpi, PageFormat::kPdf) < 1.0;
+  std::fprintf(stderr, "sonvue-cli render: the page (%.0f x %.0f mm) %s; drawn at %.4g %% of its size\n",
+               size.cx / 10.0, size.cy / 10.0,
+               sheet ? "is larger than an A0 sheet (841 x 1189 mm)"
+                     : "would make an image of more than 200 million pixels",
+               scale * 100.0);
 }
 
 QtMessageHandler previousHandler = nullptr;
@@ -89,9 +112,16 @@ int RunRender(CliArgs& args) {
     return UsageError(kRenderCommand, "needs IN and OUT.png, OUT.pdf or OUT.svg");
   const std::string& in = args.Positional()[0];
   const std::string& out = args.Positional()[1];
-  const Output kind = OutputOf(out);
+  Output kind = IsStdStream(out) ? Output::kPng : OutputOf(out);
+  if (auto format = args.Value("--format")) {
+    const Output named = OutputNamed(*format);
+    if (named == Output::kUnknown) return UsageError(kRenderCommand, "--format takes png, pdf or svg, not \"" + *format + "\"");
+    if (!IsStdStream(out) && named != kind)
+      return UsageError(kRenderCommand, "--format " + *format + " does not match the name of " + out);
+    kind = named;
+  }
   if (kind == Output::kUnknown)
-    return UsageError(kRenderCommand, "OUT must end in .png, .pdf or .svg");
+    return UsageError(kRenderCommand, "OUT must end in .png, .pdf or .svg (or be - with --format)");
 
   double widthMm = 0;
   if (!args.Double("--width-mm", widthMm, 120.0)) return UsageError(kRenderCommand, args.error());
@@ -150,7 +180,10 @@ int RunRender(CliArgs& args) {
   app.slantYPercent = fft3dSettings.slantYPercent;
   app.depthPitch = fft3dSettings.depthPitch;
   CWavDoc page(&app);
-  const bool document = OpensAsDocument(in);
+  if (int status = RefuseOutputOverInput(kRenderCommand, in, out); status != kExitOk) return status;
+  CliInput input;
+  if (int status = input.Open(kRenderCommand, in); status != kExitOk) return status;
+  const bool document = OpensAsDocument(input.Path());
   if (document) {
     // A document is drawn as it was saved: the options that shape a new page do not apply.
     for (const char* option : {"--width-mm", "--boxes", "--log-frequency", "--db", "--block", "--average",
@@ -161,16 +194,13 @@ int RunRender(CliArgs& args) {
       }
     }
   }
-  if (!page.OnOpenDocument(in, pick)) {
-    std::fprintf(stderr, "sonvue-cli render: %s cannot be read\n", in.c_str());
-    return kExitRefused;
-  }
-  if (int status = RefuseOutputOverInput(kRenderCommand, in, out); status != kExitOk) return status;
+  if (int status = OpenInputDocument(kRenderCommand, input, page, pick); status != kExitOk) return status;
   const double loadMs = MsSince(start);
   const auto analysisStart = std::chrono::steady_clock::now();
   if (!document) {
     if (!boxesGiven) types = DefaultBoxTypes(page.Wave().Channels());
-    if (int status = AnalyseDocument(page, options, types, false, logFrequency, args.Has("--db"), kRenderCommand);
+    if (int status = AnalyseDocument(page, options, types, false, logFrequency, args.Has("--db"), kRenderCommand,
+                                     input.Name());
         status != kExitOk) {
       return status;
     }
@@ -189,26 +219,19 @@ int RunRender(CliArgs& args) {
 
   const std::unique_ptr<QGuiApplication> qtApp = EnsureGuiApplication();
   const auto drawStart = std::chrono::steady_clock::now();
-  const QString path = QString::fromStdString(out);
-  QString error;
-  switch (kind) {
-    case Output::kPng:
-      error = RenderPagePng(page, path, static_cast<int>(dpi));
-      break;
-    case Output::kPdf:
-      error = RenderPagePdf(page, path, static_cast<int>(dpi));
-      break;
-    default:
-      error = RenderPageSvg(page, path, static_cast<int>(dpi));
-      break;
-  }
+  const PageFormat format = FormatOf(kind);
+  NoteScale(page, static_cast<int>(dpi), format);
+  QByteArray bytes;
+  const QString error = RenderPageBytes(page, format, static_cast<int>(dpi), bytes);
   const double drawMs = MsSince(drawStart);
-  if (!error.isEmpty()) {
-    std::fprintf(stderr, "sonvue-cli render: %s\n", error.toUtf8().constData());
-    return kExitRefused;
+  if (!error.isEmpty()) return RefuseFile(kRenderCommand, input.Name(), error.toStdString());
+  if (int status = WriteBytesOutput(kRenderCommand, bytes.constData(), static_cast<size_t>(bytes.size()), out,
+                                    format != PageFormat::kSvg);
+      status != kExitOk) {
+    return status;
   }
   if (args.Has("--timing"))
-    std::printf("load_ms: %.1f\nanalysis_ms: %.1f\nrender_ms: %.1f\n", loadMs, analysisMs, drawMs);
+    std::fprintf(IsStdStream(out) ? stderr : stdout, "load_ms: %.1f\nanalysis_ms: %.1f\nrender_ms: %.1f\n", loadMs, analysisMs, drawMs);
   return kExitOk;
 }
 
@@ -221,7 +244,8 @@ extern const CliCommand kRenderCommand = {
     "         [--boxes LIST] [--log-frequency on|off] [--db] [--block N] [--average A]\n"
     "         [--overlap K] [--window] [--mean-removal] [--from F] [--to T]\n"
     "         [--slant-x P] [--slant-y P] [--depth-pitch U] [--mark HZ] [--focus K]\n"
-    "         [--colors FILE] [--timing] [--pick A,B]\n"
+    "         [--colors FILE] [--timing] [--pick A,B] [--format png|pdf|svg]\n"
+    "example: sox in.flac -t wav - | sonvue-cli render - page.png --boxes info,fft:M --db\n"
     "\n"
     "Opens IN as the program opens an audio file (the FFT range is the whole wave) and draws\n"
     "its default page: the information box, then the wave box of each channel (the mono box\n"
@@ -230,7 +254,10 @@ extern const CliCommand kRenderCommand = {
     "its boxes need it. A .wft document is drawn as it was saved.\n"
     "PNG: an image at D pixels per inch (default 96). PDF: one page of the page's physical\n"
     "size, drawn for a printer of D dots per inch (default 600). SVG: a vector picture\n"
-    "(default 254 dpi, one unit per 0.1 mm).\n"
+    "(default 254 dpi, one unit per 0.1 mm). A page larger than an A0 sheet (841 x 1189 mm,\n"
+    "either way round) is drawn scaled down to fit one, and a PNG image never holds more\n"
+    "than 200 million pixels (it is drawn at a lower resolution instead); the scale used\n"
+    "is said on stderr.\n"
     "\n"
     "  --boxes LIST     the boxes instead, created in the order given and separated by commas:\n"
     "                   info, wave:C, fft:C (spectrum), fft3d:C (3D waterfall), C one of L, R, M\n"
@@ -251,15 +278,18 @@ extern const CliCommand kRenderCommand = {
     "                   (0x00BBGGRR in decimal); values it does not hold stay as by default;\n"
     "                   also for a .wft document\n"
     "  --timing         prints the milliseconds spent loading, analysing and drawing\n"
+    "  --format F       png, pdf or svg: the picture written to standard output (OUT -;\n"
+    "                   default png); for a file it must match OUT's extension\n"
     SONVUE_PICK_HELP
     "\n"
     SONVUE_AUDIO_INPUT_HELP
     "\n"
+    "IN - reads standard input, OUT - writes standard output.\n"
     "OUT is replaced only by the complete picture and may not be IN itself. A file the\n"
     "program refuses, or an OUT that cannot be written, exits 1 with the reason on stderr.\n",
     {{"--width-mm", "--dpi", "--boxes", "--log-frequency", "--block", "--average", "--overlap",
       "--from", "--to", "--slant-x", "--slant-y", "--depth-pitch", "--mark", "--focus", "--colors",
-      "--pick"},
+      "--pick", "--format"},
      {"--timing", "--db", "--window", "--mean-removal"}},
     RunRender,
 };

@@ -8,6 +8,7 @@
 
 #include "cli/analysis_options.h"
 #include "cli/audio_input.h"
+#include "cli/cli_io.h"
 #include "cli/commands.h"
 #include "core/doc/wav_doc.h"
 #include "core/doc/document_base.h"
@@ -19,11 +20,6 @@
 
 namespace {
 
-int Refuse(const std::string& message) {
-  std::fprintf(stderr, "sonvue-cli spectrum: %s\n", message.c_str());
-  return kExitRefused;
-}
-
 // The spectrum box types of a --channels list (L, R, M separated by commas).
 bool ParseChannels(const std::string& text, std::vector<int>& types) {
   std::string letters;
@@ -33,20 +29,6 @@ bool ParseChannels(const std::string& text, std::vector<int>& types) {
     types.push_back(letter == 'L' ? kBoxFftLeft : letter == 'R' ? kBoxFftRight : kBoxFftMono);
   }
   return true;
-}
-
-bool WriteAll(const std::string& bytes, const std::string& outPath) {
-  if (outPath.empty()) {
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
-           std::fflush(stdout) == 0;
-  }
-  SafeFileWriter writer;
-  if (!writer.Begin(outPath)) return false;
-  if (!writer.Stream().Write(bytes.data(), bytes.size())) {
-    writer.Abort();
-    return false;
-  }
-  return writer.Commit();
 }
 
 int RunSpectrum(CliArgs& args) {
@@ -89,24 +71,24 @@ int RunSpectrum(CliArgs& args) {
   if (auto text = args.Value("--log-frequency"); text && !ParseOnOff(*text, logFrequency))
     return UsageError(kSpectrumCommand, "--log-frequency takes on or off, not \"" + *text + "\"");
 
+  const CliCommand& self = kSpectrumCommand;
+  const std::string outPath = args.Value("--out").value_or(kStdStreamArgument);
+  if (int status = RefuseOutputOverInput(self, inPath, outPath); status != kExitOk) return status;
+  CliInput input;
+  if (int status = input.Open(self, inPath); status != kExitOk) return status;
+  if (OpensAsDocument(input.Path())) return RefuseFile(self, input.Name(), "is a document (.wft), not an audio file");
   CWavDoc page;
-  if (auto out = args.Value("--out")) {
-    if (int status = RefuseOutputOverInput(kSpectrumCommand, inPath, *out); status != kExitOk) return status;
-  }
-  std::FILE* probe = std::fopen(inPath.c_str(), "rb");
-  if (!probe) return Refuse(inPath + ": no such file");
-  std::fclose(probe);
-  if (OpensAsDocument(inPath)) return Refuse(inPath + " is a document (.wft), not an audio file");
-  if (!page.OnOpenDocument(inPath, pick)) return Refuse(inPath + " cannot be read");
+  if (int status = OpenInputDocument(self, input, page, pick); status != kExitOk) return status;
   CWave& wave = page.Wave();
   const uint32_t frames = wave.FrameCount();
   if (frames < options.settings.blockSize) {
-    return Refuse(inPath + " holds " + std::to_string(frames) + " frames, fewer than one block of " +
-                  std::to_string(options.settings.blockSize));
+    return RefuseFile(self, input.Name(), "holds " + std::to_string(frames) + " frames, fewer than one block of " +
+                                              std::to_string(options.settings.blockSize));
   }
   // One spectrum box per chosen channel, set up as a new document sets its boxes up, then
   // a stepping run over the range.
-  if (int status = AnalyseDocument(page, options, types, false, logFrequency, args.Has("--db"), kSpectrumCommand);
+  if (int status = AnalyseDocument(page, options, types, false, logFrequency, args.Has("--db"), self,
+                                    input.Name());
       status != kExitOk) {
     return status;
   }
@@ -125,11 +107,7 @@ int RunSpectrum(CliArgs& args) {
     textOptions.stepColumn = !args.Has("--no-frequency");
     bytes = SpectrumTextFileBytes(boxes.Source(), textOptions);
   }
-  const std::string outPath = args.Value("--out").value_or("");
-  if (!WriteAll(bytes, outPath)) {
-    return Refuse((outPath.empty() ? std::string("standard output") : outPath) + " cannot be written");
-  }
-  return kExitOk;
+  return WriteBytesOutput(self, bytes.data(), bytes.size(), outPath, false);
 }
 
 }  // namespace
@@ -141,6 +119,7 @@ extern const CliCommand kSpectrumCommand = {
     "         [--mean-removal] [--channels L,R,M | --boxes LIST] [--from F] [--to T] [--db]\n"
     "         [--log-frequency on|off] [--out FILE] [--threads K] [--pick A,B]\n"
     "         [--csv | [--delimiter D] [--no-conditions] [--no-names] [--no-frequency]]\n"
+    "example: sox in.flac -t wav - | sonvue-cli spectrum - --csv --block 4096 --window\n"
     "\n"
     "Steps through frames F up to (not including) T as the program's analysis run does with\n"
     "the trigger off: the first block at F with a fresh start, then one block per step, the\n"
@@ -159,7 +138,7 @@ extern const CliCommand kSpectrumCommand = {
     "  --from F --to T  the range in frames (default the whole wave)\n"
     "  --db             levels in dB against full scale instead of per cent\n"
     "  --out FILE       write FILE (replaced only when complete; not IN) instead of standard\n"
-    "                   output\n"
+    "                   output (- is standard output too)\n"
     "  --threads K      1 analyses every box on one thread; 0 (default) gives each spectrum\n"
     "                   box a thread of its own (the results are the same)\n"
     SONVUE_PICK_HELP
@@ -171,8 +150,9 @@ extern const CliCommand kSpectrumCommand = {
     "--no-frequency leave parts out. --csv writes UTF-8 CSV instead: a header\n"
     "\"frequency_hz,L,R,M\" (the chosen channels) and per bin the frequency and the levels.\n"
     "\n"
-    "Exit status 1, with a message, for a file that cannot be read, a wave shorter than one\n"
-    "block, a block size not in the list, or a range outside the wave.\n",
+    "IN - reads standard input. Exit status 1, with a message, for a file that cannot be\n"
+    "read, a wave shorter than one block or a range outside the wave; 2 for a block size\n"
+    "not in the list.\n",
     {{"--block", "--average", "--overlap", "--channels", "--boxes", "--log-frequency", "--from",
       "--to", "--out", "--delimiter", "--threads", "--pick"},
      {"--window", "--mean-removal", "--db", "--csv", "--no-conditions", "--no-names",

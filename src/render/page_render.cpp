@@ -8,6 +8,9 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/graph/page_drawing.h"
 #include "core/io/safe_file.h"
 #include "render/qt_device_context.h"
@@ -31,6 +34,19 @@ QString SaveBytes(const QByteArray& bytes, const QString& path) {
 
 Rect WholePage(const Size& page) { return Rect{0, -page.cy, page.cx, 0}; }
 
+constexpr double kUnitsPerMm = 10.0;
+
+// The page mapping at dpi, the device extents made smaller by scale.
+DeviceMapping ScaledPageMapping(const Size& size, int dpi, double scale) {
+  DeviceMapping m = DeviceMapping::ForPage(size.cx, size.cy, dpi, dpi);
+  if (scale < 1.0) {
+    const double perUnit = dpi * scale / kLogicalUnitsPerInch;
+    m.viewportExtX = std::max(1, static_cast<int32_t>(size.cx * perUnit));
+    m.viewportExtY = std::max(1, static_cast<int32_t>(size.cy * perUnit));
+  }
+  return m;
+}
+
 void DrawWholePage(QPainter& painter, QtDeviceContext::Surface surface, BoxPage& page,
                    const Size& pageSize, const DeviceMapping& mapping) {
   painter.fillRect(QRect(mapping.viewportOrgX, mapping.viewportOrgY, mapping.viewportExtX, mapping.viewportExtY),
@@ -49,10 +65,25 @@ void DrawPageWithPainter(QPainter& painter, QtDeviceContext::Surface surface, Bo
                 DeviceMapping::ForPage(size.cx, size.cy, dpiX, dpiY, origin.x(), origin.y()));
 }
 
+double PageDrawScale(const Size& size, int dpi, PageFormat format) {
+  if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return 1.0;
+  const double shortUnits = kPrintableSheetShortMm * kUnitsPerMm;
+  const double longUnits = kPrintableSheetLongMm * kUnitsPerMm;
+  const double upright = std::min(shortUnits / size.cx, longUnits / size.cy);
+  const double across = std::min(longUnits / size.cx, shortUnits / size.cy);
+  double scale = std::min(1.0, std::max(upright, across));
+  if (format == PageFormat::kPng) {
+    const double perUnit = dpi * scale / kLogicalUnitsPerInch;
+    const double pixels = size.cx * perUnit * (size.cy * perUnit);
+    if (pixels > kMaxPageImagePixels) scale *= std::sqrt(kMaxPageImagePixels / pixels);
+  }
+  return scale;
+}
+
 QImage RenderPageImage(BoxPage& page, int dpi) {
   const Size size = page.GetDocSize();
   if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return {};
-  const DeviceMapping mapping = DeviceMapping::ForPage(size.cx, size.cy, dpi, dpi);
+  const DeviceMapping mapping = ScaledPageMapping(size, dpi, PageDrawScale(size, dpi, PageFormat::kPng));
   if (qint64{mapping.viewportExtX} * mapping.viewportExtY > kMaxPageImagePixels) return {};
   QImage image(mapping.viewportExtX, mapping.viewportExtY, QImage::Format_RGB32);
   if (image.isNull()) return {};
@@ -68,16 +99,17 @@ namespace {
 
 // Draws the page as one PDF page of its physical size into device; an empty text, or why not.
 QString DrawPdf(QIODevice& device, BoxPage& page, const Size& size, int dpi, const QString& what) {
+  const double scale = PageDrawScale(size, dpi, PageFormat::kPdf);
   QPdfWriter writer(&device);
   writer.setResolution(dpi);
-  writer.setPageSize(QPageSize(QSizeF(size.cx / 10.0, size.cy / 10.0), QPageSize::Millimeter,
-                               QString(), QPageSize::ExactMatch));
+  writer.setPageSize(QPageSize(QSizeF(size.cx * scale / kUnitsPerMm, size.cy * scale / kUnitsPerMm),
+                               QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
   writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
   writer.setTitle(QStringLiteral("Sonvue page"));
   writer.setCreator(QStringLiteral("Sonvue"));
   QPainter painter;
   if (!painter.begin(&writer)) return QStringLiteral("cannot write ") + what;
-  const DeviceMapping mapping = DeviceMapping::ForPage(size.cx, size.cy, dpi, dpi);
+  const DeviceMapping mapping = ScaledPageMapping(size, dpi, scale);
   DrawWholePage(painter, QtDeviceContext::Surface::kPrinter, page, size, mapping);
   if (!painter.end()) return QStringLiteral("cannot write ") + what;
   return {};
@@ -87,7 +119,7 @@ QString DrawPdf(QIODevice& device, BoxPage& page, const Size& size, int dpi, con
 QString DrawSvg(QSvgGenerator& generator, BoxPage& page, int dpi, bool asPicture, const QString& what) {
   const Size size = page.GetDocSize();
   if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return QStringLiteral("the page is empty");
-  const DeviceMapping mapping = DeviceMapping::ForPage(size.cx, size.cy, dpi, dpi);
+  const DeviceMapping mapping = ScaledPageMapping(size, dpi, PageDrawScale(size, dpi, PageFormat::kSvg));
   generator.setResolution(dpi);
   generator.setSize(QSize(mapping.viewportExtX, mapping.viewportExtY));
   generator.setViewBox(QRect(0, 0, mapping.viewportExtX, mapping.viewportExtY));
@@ -104,40 +136,57 @@ QString DrawSvg(QSvgGenerator& generator, BoxPage& page, int dpi, bool asPicture
 
 }  // namespace
 
-QString RenderPagePng(BoxPage& page, const QString& path, int dpi) {
-  QImage image = RenderPageImage(page, dpi);
-  if (image.isNull()) return QStringLiteral("the page is empty or too large for an image");
-  QByteArray bytes;
+namespace {
+
+QString DrawBytes(BoxPage& page, PageFormat format, int dpi, bool asPicture, const QString& what,
+                  QByteArray& bytes) {
+  bytes.clear();
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) return QStringLiteral("cannot encode ") + path;
+  switch (format) {
+    case PageFormat::kPng: {
+      QImage image = RenderPageImage(page, dpi);
+      if (image.isNull()) return QStringLiteral("the page is empty or too large for an image");
+      if (!image.save(&buffer, "PNG")) return QStringLiteral("cannot encode ") + what;
+      return {};
+    }
+    case PageFormat::kPdf: {
+      const Size size = page.GetDocSize();
+      if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return QStringLiteral("the page is empty");
+      return DrawPdf(buffer, page, size, dpi, what);
+    }
+    case PageFormat::kSvg: {
+      QSvgGenerator generator;
+      generator.setOutputDevice(&buffer);
+      return DrawSvg(generator, page, dpi, asPicture, what);
+    }
+  }
+  return QStringLiteral("unknown picture format");
+}
+
+QString RenderToFile(BoxPage& page, PageFormat format, int dpi, bool asPicture, const QString& path) {
+  QByteArray bytes;
+  QString error = DrawBytes(page, format, dpi, asPicture, path, bytes);
+  if (!error.isEmpty()) return error;
   return SaveBytes(bytes, path);
+}
+
+}  // namespace
+
+QString RenderPagePng(BoxPage& page, const QString& path, int dpi) {
+  return RenderToFile(page, PageFormat::kPng, dpi, false, path);
 }
 
 QString RenderPagePdf(BoxPage& page, const QString& path, int dpi) {
-  const Size size = page.GetDocSize();
-  if (size.cx <= 0 || size.cy <= 0 || dpi <= 0) return QStringLiteral("the page is empty");
-  QByteArray bytes;
-  {
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QString error = DrawPdf(buffer, page, size, dpi, path);
-    if (!error.isEmpty()) return error;
-  }
-  return SaveBytes(bytes, path);
+  return RenderToFile(page, PageFormat::kPdf, dpi, false, path);
 }
 
 QString RenderPageSvg(BoxPage& page, const QString& path, int dpi, bool asPicture) {
-  QByteArray bytes;
-  {
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    QString error = DrawSvg(generator, page, dpi, asPicture, path);
-    if (!error.isEmpty()) return error;
-  }
-  return SaveBytes(bytes, path);
+  return RenderToFile(page, PageFormat::kSvg, dpi, asPicture, path);
+}
+
+QString RenderPageBytes(BoxPage& page, PageFormat format, int dpi, QByteArray& bytes) {
+  return DrawBytes(page, format, dpi, false, QStringLiteral("the picture"), bytes);
 }
 
 QByteArray RenderPageSvgBytes(BoxPage& page, int dpi) {

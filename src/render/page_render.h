@@ -17,8 +17,22 @@ inline constexpr int kDefaultImageDpi = 96;
 inline constexpr int kDefaultPdfDpi = 600;
 inline constexpr int kDefaultSvgDpi = kLogicalUnitsPerInch;
 
-// The page on a white Format_RGB32 image of page size x dpi / 254 pixels. A null image when
-// the page is empty or the image would be too large.
+// The largest image RenderPageImage makes, in pixels.
+inline constexpr qint64 kMaxPageImagePixels = qint64{200} * 1000 * 1000;
+// The largest sheet a page is printed on, A0 in millimetres; a page larger than it either way
+// round is drawn scaled down to fit it.
+inline constexpr int kPrintableSheetShortMm = 841;
+inline constexpr int kPrintableSheetLongMm = 1189;
+
+enum class PageFormat { kPng, kPdf, kSvg };
+
+// The factor (1 or less) by which a page of pageSize (0.1 mm) is drawn smaller at dpi: a page
+// larger than an A0 sheet in either orientation is scaled to fit one, and an image is also
+// kept within kMaxPageImagePixels. 1 for every page that fits.
+double PageDrawScale(const Size& pageSize, int dpi, PageFormat format);
+
+// The page on a white Format_RGB32 image of page size x dpi / 254 pixels, times the page's
+// draw scale. A null image when the page is empty or memory is refused.
 QImage RenderPageImage(BoxPage& page, int dpi = kDefaultImageDpi);
 
 // Draws the whole page with a painter that is active on a device of dpi dots per inch, the
@@ -43,5 +57,6 @@ QString RenderPageSvg(BoxPage& page, const QString& path, int dpi = kDefaultSvgD
 // be drawn.
 QByteArray RenderPageSvgBytes(BoxPage& page, int dpi = kDefaultSvgDpi);
 
-// The largest image RenderPageImage makes, in pixels.
-inline constexpr qint64 kMaxPageImagePixels = qint64{200} * 1000 * 1000;
+// The picture of the page in memory, as the files above hold it (for standard output); an
+// empty text, or one that says why it could not be drawn.
+QString RenderPageBytes(BoxPage& page, PageFormat format, int dpi, QByteArray& bytes);

@@ -25,16 +25,22 @@ inline std::string ShellQuote(const std::string& s) {
   return q;
 }
 
-inline CliResult RunSonvueCli(const std::vector<std::string>& args) {
-  TempDir dir;
+// The shell words that run sonvue-cli with the arguments, for composing pipelines.
+inline std::string SonvueCliLine(const std::vector<std::string>& args) {
   std::string cmd = ShellQuote(SONVUE_CLI_PATH);
   for (const std::string& a : args) {
     cmd.push_back(' ');
     cmd.append(ShellQuote(a));
   }
-  cmd.append(" >").append(ShellQuote(dir.Path("out")));
-  cmd.append(" 2>").append(ShellQuote(dir.Path("err")));
-  int raw = std::system(cmd.c_str());
+  return cmd;
+}
+
+// Runs a shell command line (pipes and redirections of standard input allowed) and collects
+// the exit status of its last command, its standard output and its standard error.
+inline CliResult RunShellLine(const std::string& line) {
+  TempDir dir;
+  const std::string cmd = "( " + line + " ) >" + ShellQuote(dir.Path("out")) + " 2>" + ShellQuote(dir.Path("err"));
+  int raw = std::system(("bash -c " + ShellQuote(cmd)).c_str());
   CliResult r;
   r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   auto out = ReadAllBytes(dir.Path("out"));
@@ -43,3 +49,5 @@ inline CliResult RunSonvueCli(const std::vector<std::string>& args) {
   r.err.assign(err.begin(), err.end());
   return r;
 }
+
+inline CliResult RunSonvueCli(const std::vector<std::string>& args) { return RunShellLine(SonvueCliLine(args)); }

@@ -102,8 +102,6 @@ TEST(CliSpectrum, RefusedInputExitsOneWithAMessage) {
     const char* message;
   } cases[] = {
       {{"spectrum", wav}, "fewer than one block of 1024"},
-      {{"spectrum", wav, "--block", "300"}, "block size \"300\" is not one of"},
-      {{"spectrum", wav, "--block", "131072"}, "is not one of"},
       {{"spectrum", wav, "--block", "256", "--from", "1000"}, "outside the wave"},
       {{"spectrum", wav, "--block", "256", "--to", "1001"}, "outside the wave"},
       {{"spectrum", wav, "--block", "256", "--from", "500", "--to", "500"}, "outside the wave"},
@@ -129,6 +127,8 @@ TEST(CliSpectrum, WrongCommandLinesExitTwo) {
            {"spectrum"},
            {"spectrum", wav, wav},
            {"spectrum", wav, "--average", "3"},
+           {"spectrum", wav, "--block", "300"},
+           {"spectrum", wav, "--block", "131072"},
            {"spectrum", wav, "--overlap", "4"},
            {"spectrum", wav, "--channels", "L,X"},
            {"spectrum", wav, "--channels", ""},

@@ -58,17 +58,26 @@ void AppendInteger(std::string& out, int64_t value) {
 }
 
 bool TextFileOut::Begin(const std::string& path) {
+  direct_ = nullptr;
   buffer_.clear();
   buffer_.reserve(kFlushBytes + 4096);
   failed_ = !writer_.Begin(path);
   return !failed_;
 }
 
+void TextFileOut::Begin(ByteStream& stream) {
+  direct_ = &stream;
+  buffer_.clear();
+  buffer_.reserve(kFlushBytes + 4096);
+  failed_ = false;
+}
+
 bool TextFileOut::WriteBuffer() {
   if (failed_) return false;
-  if (!buffer_.empty() && !writer_.Stream().Write(buffer_.data(), buffer_.size())) {
+  ByteStream& target = direct_ ? *direct_ : writer_.Stream();
+  if (!buffer_.empty() && !target.Write(buffer_.data(), buffer_.size())) {
     failed_ = true;
-    writer_.Abort();
+    if (!direct_) writer_.Abort();
   }
   buffer_.clear();
   return !failed_;
@@ -81,6 +90,7 @@ bool TextFileOut::Flush() {
 
 bool TextFileOut::Commit() {
   if (!WriteBuffer()) return false;
+  if (direct_) return true;
   if (!writer_.Commit()) {
     failed_ = true;
     return false;

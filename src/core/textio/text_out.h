@@ -33,6 +33,9 @@ class TextFileOut {
  public:
   // Creates the temporary file beside path; false when the folder refuses it.
   bool Begin(const std::string& path);
+  // Writes into a stream of the caller's instead (standard output, for one): nothing is
+  // replaced, and bytes already written stay written when a later write fails.
+  void Begin(ByteStream& stream);
   // The bytes still to be written (CP932); append rows here and call Flush now and then.
   std::string& Buffer() { return buffer_; }
   // Writes the buffer when it is large; false once any write has failed.
@@ -44,6 +47,7 @@ class TextFileOut {
   bool WriteBuffer();
 
   SafeFileWriter writer_;
+  ByteStream* direct_ = nullptr;
   std::string buffer_;
   bool failed_ = false;
 };

@@ -90,12 +90,10 @@ std::string FormatWaveText(const CWave& wave, const WaveTextChannels& channels,
 
 namespace {
 
-// Streams head and rows into a file through the safe save.
-bool WriteRows(const std::string& path, const CWave& wave, const std::string& head,
-               const WaveColumns& columns, const std::string& delimiter, const char* lineEnd) {
+// Streams head and rows into a file that has been begun.
+bool WriteRows(TextFileOut& file, const CWave& wave, const std::string& head, const WaveColumns& columns,
+               const std::string& delimiter, const char* lineEnd) {
   WaitCursor busy;
-  TextFileOut file;
-  if (!file.Begin(path)) return false;
   file.Buffer() = head;
   const uint32_t frames = wave.FrameCount();
   for (uint32_t frame = 0; frame < frames; ++frame) {
@@ -105,22 +103,46 @@ bool WriteRows(const std::string& path, const CWave& wave, const std::string& he
   return file.Commit();
 }
 
-}  // namespace
-
-bool WriteWaveTextFile(const std::string& path, const CWave& wave,
-                       const WaveTextChannels& channels, const TextOutOptions& options) {
+bool WriteText(TextFileOut& file, const CWave& wave, const WaveTextChannels& channels,
+               const TextOutOptions& options) {
   const WaveColumns columns = ColumnsOf(wave, channels, options);
-  return WriteRows(path, wave, Utf8ToCp932(Head(wave, columns, options, "\r\n")), columns,
+  return WriteRows(file, wave, Utf8ToCp932(Head(wave, columns, options, "\r\n")), columns,
                    Utf8ToCp932(options.delimiter), "\r\n");
 }
 
-bool WriteWaveCsvFile(const std::string& path, const CWave& wave,
-                      const WaveTextChannels& channels) {
+bool WriteCsv(TextFileOut& file, const CWave& wave, const WaveTextChannels& channels) {
   const WaveColumns columns{true, channels.left, channels.right, channels.mono};
   std::string head = "time_s";
   if (columns.left) head += ",L";
   if (columns.right) head += ",R";
   if (columns.mono) head += ",M";
   head += '\n';
-  return WriteRows(path, wave, head, columns, ",", "\n");
+  return WriteRows(file, wave, head, columns, ",", "\n");
+}
+
+}  // namespace
+
+bool WriteWaveTextFile(const std::string& path, const CWave& wave,
+                       const WaveTextChannels& channels, const TextOutOptions& options) {
+  TextFileOut file;
+  return file.Begin(path) && WriteText(file, wave, channels, options);
+}
+
+bool WriteWaveText(ByteStream& out, const CWave& wave, const WaveTextChannels& channels,
+                   const TextOutOptions& options) {
+  TextFileOut file;
+  file.Begin(out);
+  return WriteText(file, wave, channels, options);
+}
+
+bool WriteWaveCsvFile(const std::string& path, const CWave& wave,
+                      const WaveTextChannels& channels) {
+  TextFileOut file;
+  return file.Begin(path) && WriteCsv(file, wave, channels);
+}
+
+bool WriteWaveCsv(ByteStream& out, const CWave& wave, const WaveTextChannels& channels) {
+  TextFileOut file;
+  file.Begin(out);
+  return WriteCsv(file, wave, channels);
 }

@@ -41,3 +41,9 @@ bool WriteWaveTextFile(const std::string& path, const CWave& wave,
 // (a one-channel wave gives its only channel as L, R and M).
 bool WriteWaveCsvFile(const std::string& path, const CWave& wave,
                       const WaveTextChannels& channels);
+
+// The same bytes written into a stream of the caller's (standard output, for one); false
+// when a write failed.
+bool WriteWaveText(ByteStream& out, const CWave& wave, const WaveTextChannels& channels,
+                   const TextOutOptions& options);
+bool WriteWaveCsv(ByteStream& out, const CWave& wave, const WaveTextChannels& channels);

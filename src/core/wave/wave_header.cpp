@@ -10,6 +10,12 @@
 namespace {
 
 constexpr uint32_t kFmtRecordBytes = 18;
+// The least of the format record a file must state: format tag, channels, rate, bytes per
+// second and block alignment. A shorter chunk would leave them to the record it started from.
+constexpr uint32_t kFmtMinimumBytes = 14;
+constexpr size_t kBlockAlignOffset = 12;
+constexpr size_t kChunkSizeBytes = 4;
+constexpr uint32_t kUnsetChunkSize = 0xFFFFFFFF;
 // The extensible format chunk: the 18-byte record, valid bits (2), channel mask (4) and the
 // 16-byte sub-format identifier.
 constexpr uint32_t kExtensibleFmtBytes = 40;
@@ -133,7 +139,7 @@ WaveHeaderStatus ReadWaveHeader(ByteStream& file, const WaveFormatRecord& initia
   // chunk keeps the extra size as it was.
   const size_t fmtBytes = std::min<uint32_t>(fmt.size, kFmtRecordBytes);
   WaveFormatRecord record = initial;
-  if (!file.Seek(fmt.dataStart) || fmt.dataStart + fmtBytes > fileSize ||
+  if (fmt.size < kFmtMinimumBytes || !file.Seek(fmt.dataStart) || fmt.dataStart + fmtBytes > fileSize ||
       file.Read(&record, fmtBytes) != fmtBytes) {
     return WaveHeaderStatus::kFormatShort;
   }
@@ -165,4 +171,50 @@ bool LeftToImport(WaveHeaderStatus status) {
 
 uint64_t EndOfDataChunk(const WaveFileHeader& header, uint64_t fileSize) {
   return std::min(header.dataStart + PaddedSize(header.dataBytes), fileSize);
+}
+
+namespace {
+
+// Whether the bytes from position to end are whole chunks (ids of printable letters, sizes
+// that end exactly at end with their pad bytes).
+bool WholeChunksUpTo(ByteStream& file, uint64_t position, uint64_t end) {
+  ChunkHeader chunk;
+  while (position < end) {
+    if (!ReadChunkHeader(file, position, end, chunk)) return false;
+    for (char c : chunk.id) {
+      if (c < 0x20 || c > 0x7E) return false;
+    }
+    position = chunk.dataStart + PaddedSize(chunk.size);
+  }
+  return position == end || position == end + 1;
+}
+
+}  // namespace
+
+bool SettleStreamedWaveSizes(ByteStream& copy) {
+  const uint64_t fileSize = copy.Size();
+  uint64_t subBegin = 0, subEnd = 0;
+  if (!copy.Seek(0) || !FindWaveForm(copy, 0, fileSize, subBegin, subEnd)) return false;
+  ChunkHeader chunk;
+  uint16_t blockAlign = 0;
+  for (uint64_t pos = subBegin; ReadChunkHeader(copy, pos, subEnd, chunk);
+       pos = chunk.dataStart + PaddedSize(chunk.size)) {
+    if (IsId(chunk.id, "fmt ") && blockAlign == 0 && chunk.size >= kFmtMinimumBytes) {
+      uint8_t raw[2];
+      if (copy.Seek(chunk.dataStart + kBlockAlignOffset) && copy.Read(raw, 2) == 2) blockAlign = LoadU16(raw);
+      continue;
+    }
+    if (!IsId(chunk.id, "data")) continue;
+    const uint64_t arrived = fileSize - chunk.dataStart;
+    const bool unset = chunk.size == kUnsetChunkSize || chunk.size > arrived ||
+                       (chunk.size == 0 && arrived > 0 && !WholeChunksUpTo(copy, chunk.dataStart, fileSize));
+    if (!unset) return false;
+    uint64_t bytes = std::min<uint64_t>(arrived, kUnsetChunkSize - 1);
+    if (blockAlign > 0) bytes -= bytes % blockAlign;
+    uint8_t raw[kChunkSizeBytes];
+    const auto size = static_cast<uint32_t>(bytes);
+    std::memcpy(raw, &size, sizeof raw);
+    return copy.Seek(chunk.dataStart - kChunkSizeBytes) && copy.Write(raw, sizeof raw);
+  }
+  return false;
 }

@@ -23,7 +23,8 @@ enum class WaveHeaderStatus {
   kOk,
   kNoWaveForm,      // no RIFF chunk of form type "WAVE"               "error2 "
   kNoFormat,        // no "fmt " chunk                                 "error3 "
-  kFormatShort,     // the "fmt " chunk cannot be read in full         "error4 "
+  kFormatShort,     // the "fmt " chunk cannot be read in full, or is   "error4 "
+                    // shorter than the 14 bytes up to the block alignment
   kNotPcm,          // an encoding other than the reader's PCM         "error5 "
   kUnsupportedPcm,  // PCM, but not 8/16 bits, 1/2 channels, rate > 0  (its own box)
   kNoData,          // no "data" chunk                                 "error6 "
@@ -73,3 +74,12 @@ int ShowWaveHeaderBox(WaveHeaderStatus status);
 
 // The file position just after the data chunk (with its pad byte), limited to the file.
 uint64_t EndOfDataChunk(const WaveFileHeader& header, uint64_t fileSize);
+
+// A copy of a WAVE stream whose writer could not seek back (a pipe) carries sizes it could
+// not fill in: the first "data" chunk says 0 or 0xFFFFFFFF bytes, or more than arrived (some
+// writers leave a large placeholder). Rewrites that size in the copy to the whole frames
+// that did arrive, up to the copy's end; a size of 0 followed by nothing but whole chunks is
+// an empty wave and stays. The RIFF size needs no such care (the reader limits it to the
+// file). True when a size was rewritten; the copy must be writable and nothing else is
+// changed.
+bool SettleStreamedWaveSizes(ByteStream& copy);

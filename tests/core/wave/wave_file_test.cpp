@@ -112,17 +112,30 @@ TEST(ReadWave, UnsupportedWidthsAndChannelCountsAreRefusedClearly) {
   }
 }
 
-TEST(ReadWave, FmtShorterThanFourteenBytesNeverReadsGarbage) {
-  // Eight bytes of fmt: channels and rate arrive, block alignment and width keep the
-  // new wave's values (1 and 8), which then disagree with two channels.
+TEST(ReadWave, FmtShorterThanFourteenBytesIsRefusedWithTheFormatBox) {
+  // Channels, rate and block alignment must be stated: a shorter chunk would leave them to
+  // the new wave's record (22050 Hz, 8 bits, one channel) and read a file it never described.
+  for (size_t length : {2u, 4u, 8u, 12u, 13u}) {
+    auto file = RiffBuilder()
+                    .Chunk("fmt ", RiffBuilder::Fmt(1, 1, 8000, 8, length))
+                    .Chunk("data", Bytes(8))
+                    .Build();
+    CWave w;
+    ReadResult r = Read(file, w);
+    EXPECT_EQ(r.code, 2) << length;
+    ASSERT_EQ(r.boxes.size(), 1u) << length;
+    EXPECT_EQ(r.boxes[0], "error4 ") << length;
+    EXPECT_EQ(w.FrameCount(), 0u) << length;
+  }
+  // Fourteen bytes state them all; the width keeps the record's 8 bits.
   auto file = RiffBuilder()
-                  .Chunk("fmt ", RiffBuilder::Fmt(1, 2, 8000, 8, 8))
+                  .Chunk("fmt ", RiffBuilder::Fmt(1, 1, 8000, 8, 14))
                   .Chunk("data", Bytes(8))
                   .Build();
   CWave w;
-  ReadResult r = Read(file, w);
-  EXPECT_EQ(r.code, 2);
-  EXPECT_EQ(w.FrameCount(), 0u);
+  ASSERT_EQ(Read(file, w).code, 0);
+  EXPECT_EQ(w.Rate(), 8000u);
+  EXPECT_EQ(w.FrameCount(), 8u);
 }
 
 TEST(ReadWave, ARiffSizeThatLiesOrIsUnsetIsNotBelieved) {

@@ -129,3 +129,52 @@ TEST(WaveHeader, ADataChunkLongerThanTheFileIsTruncatedWithoutBeingRead) {
   EXPECT_TRUE(LeftToImport(WaveHeaderStatus::kNotPcm));
   EXPECT_TRUE(LeftToImport(WaveHeaderStatus::kNoWaveForm));
 }
+
+namespace {
+
+uint32_t DataSizeOf(const std::vector<uint8_t>& file) {
+  MemoryStream stream(file);
+  WaveFileHeader header;
+  ReadWaveHeader(stream, WaveFormatRecord{}, header);
+  return header.dataBytes;
+}
+
+}  // namespace
+
+TEST(SettleStreamedWaveSizes, AStreamsUnsetDataSizeBecomesWhatArrived) {
+  const auto fmt = RiffBuilder::Fmt(1, 2, 8000, 16);  // 4 bytes a frame
+  const struct {
+    const char* name;
+    std::vector<uint8_t> file;
+    bool settled;
+    uint32_t dataBytes;
+  } cases[] = {
+      {"0xFFFFFFFF", RiffBuilder().Chunk("fmt ", fmt).Chunk("data", Samples(40), false, 0xFFFFFFFF).Build(0xFFFFFFFF),
+       true, 40},
+      {"a placeholder past the end", RiffBuilder().Chunk("fmt ", fmt).Chunk("data", Samples(40), false, 0x7FFFF000).Build(0x7FFFF024),
+       true, 40},
+      {"0 with samples after it", RiffBuilder().Chunk("fmt ", fmt).Chunk("data", Samples(40), false, 0).Build(0), true, 40},
+      {"a frame cut off at the end", RiffBuilder().Chunk("fmt ", fmt).Chunk("data", Samples(42), false, 0xFFFFFFFF).Build(),
+       true, 40},
+      {"0 followed by whole chunks", RiffBuilder().Chunk("fmt ", fmt).Chunk("data", {}).Chunk("LIST", Samples(6)).Build(), false, 0},
+      {"0 at the end", RiffBuilder().Chunk("fmt ", fmt).Chunk("data", {}).Build(), false, 0},
+      {"a true size", RiffBuilder().Chunk("fmt ", fmt).Chunk("data", Samples(40)).Chunk("ZSTR", Samples(130)).Build(), false, 40},
+  };
+  for (const auto& c : cases) {
+    MemoryStream copy(c.file);
+    EXPECT_EQ(SettleStreamedWaveSizes(copy), c.settled) << c.name;
+    std::vector<uint8_t> expected = c.file;
+    if (c.settled) {
+      // Nothing but the four bytes of the data size changes.
+      const size_t at = 12 + 8 + fmt.size() + 4;
+      std::memcpy(&expected[at], &c.dataBytes, 4);
+    }
+    EXPECT_EQ(copy.Bytes(), expected) << c.name;
+    EXPECT_EQ(DataSizeOf(copy.Bytes()), c.dataBytes) << c.name;
+    CWave wave;
+    EXPECT_EQ(ReadInto(wave, copy.Bytes()).code, 0) << c.name;
+    EXPECT_EQ(wave.FrameCount(), c.dataBytes / 4) << c.name;
+  }
+  MemoryStream notWave(std::vector<uint8_t>{'f', 'L', 'a', 'C', 0, 0, 0, 0});
+  EXPECT_FALSE(SettleStreamedWaveSizes(notWave));
+}
