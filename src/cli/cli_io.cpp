@@ -134,14 +134,14 @@ int CliInput::Open(const CliCommand& command, const std::string& argument) {
 }
 
 int LoadInputWave(const CliCommand& command, const CliInput& input, CWave& wave, const ChannelPick& pick) {
-  if (!wave.LoadWaveFile(input.Path(), pick)) return RefuseFile(command, input.Name(), "cannot be read");
+  if (!wave.LoadWaveFile(input.Path(), pick, input.Name())) return RefuseFile(command, input.Name(), "cannot be read");
   if (wave.FrameCount() == 0) return RefuseFile(command, input.Name(), kNoSamplesMessage);
   return kExitOk;
 }
 
 int OpenInputDocument(const CliCommand& command, const CliInput& input, CWavDoc& doc, const ChannelPick& pick) {
   const bool document = OpensAsDocument(input.Path());
-  if (!doc.OnOpenDocument(input.Path(), pick)) return RefuseFile(command, input.Name(), "cannot be read");
+  if (!doc.OnOpenDocument(input.Path(), pick, input.Name())) return RefuseFile(command, input.Name(), "cannot be read");
   if (!document && doc.Wave().FrameCount() == 0) return RefuseFile(command, input.Name(), kNoSamplesMessage);
   return kExitOk;
 }

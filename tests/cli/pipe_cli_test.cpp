@@ -212,6 +212,11 @@ TEST(CliPipes, RefusedAndInterruptedStreamsSayWhichAndLeaveNothing) {
   CliResult empty = RunShellLine(SonvueCliLine({"info", "-"}) + " </dev/null");
   EXPECT_EQ(empty.status, 1);
   EXPECT_NE(empty.err.find("sonvue-cli info: standard input: cannot be read"), std::string::npos) << empty.err;
+  // The sentence saying what is wrong names standard input too, never the private copy.
+  CliResult text = RunShellLine("echo hello | " + SonvueCliLine({"spectrum", "-"}));
+  EXPECT_EQ(text.status, 1);
+  EXPECT_NE(text.err.find("ファイル「standard input」を開けません。"), std::string::npos) << text.err;
+  EXPECT_EQ(text.err.find("sonvue-stdin-"), std::string::npos) << text.err;
   // A reader that goes away makes the write fail with a message, not a silent death.
   WriteTone(dir.Path("in.wav"), 200000);
   CliResult gone = RunShellLine(SonvueCliLine({"export-wave", dir.Path("in.wav"), "-"}) + " | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}");

@@ -162,7 +162,7 @@ void CWavDoc::SetUpForWave(const std::string& fileName) {
 
 bool CWavDoc::OnOpenDocument(const std::string& path) { return OnOpenDocument(path, ChannelPick{}); }
 
-bool CWavDoc::OnOpenDocument(const std::string& path, const ChannelPick& pick) {
+bool CWavDoc::OnOpenDocument(const std::string& path, const ChannelPick& pick, const std::string& shownName) {
   DeleteContents();
   FileStream file;
   if (!file.Open(path, FileStream::Mode::Read)) {
@@ -175,7 +175,7 @@ bool CWavDoc::OnOpenDocument(const std::string& path, const ChannelPick& pick) {
   if (IsWavePath(path) || !IsDocumentFile(path, file)) {
     const AudioReadResult read = ReadAudio(file, wave_, pick);
     ok = read.outcome != AudioReadOutcome::kFailed;
-    if (!ok) AppMessage(CannotOpenMessage(path, read.unreadableNote));
+    if (!ok) AppMessage(CannotOpenMessage(shownName.empty() ? path : shownName, read.unreadableNote));
     if (read.outcome == AudioReadOutcome::kImported) {
       // The wave is not the file on disk: saving must ask for a name, never write over
       // the original.

@@ -62,7 +62,9 @@ class CWavDoc : public CDocumentBase, public BoxPage {
   // more): the document then has no path, its title is the file's name, and ImportedFrom()
   // names the file.
   bool OnOpenDocument(const std::string& path);
-  bool OnOpenDocument(const std::string& path, const ChannelPick& pick);
+  // shownName names the file in messages where path is not what the user gave (a copy of
+  // standard input); empty: the path itself.
+  bool OnOpenDocument(const std::string& path, const ChannelPick& pick, const std::string& shownName = "");
   // The file an imported document was made from; empty otherwise.
   const std::string& ImportedFrom() const { return importedFrom_; }
   // Saves as ".wav" (the whole wave) or ".wft"; false, with the old file untouched, when the

@@ -160,7 +160,9 @@ class CWave {
   // (audio_file.h): other types are imported as 16-bit PCM, with the two channels picked
   // from a file of more (1 and 2 unless told).
   bool LoadWaveFile(const std::string& path);
-  bool LoadWaveFile(const std::string& path, const ChannelPick& pick);
+  // shownName names the file in messages where path is not what the user gave (a copy of
+  // standard input); empty: the path itself.
+  bool LoadWaveFile(const std::string& path, const ChannelPick& pick, const std::string& shownName = "");
   bool SaveWaveFile(const std::string& path, uint32_t from, uint32_t to);
   int ReadWave(ByteStream& file);
   int WriteWave(ByteStream& file, uint32_t from, uint32_t to);

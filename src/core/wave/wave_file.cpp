@@ -125,7 +125,7 @@ int CWave::WriteWave(ByteStream& file, uint32_t from, uint32_t to) {
 
 bool CWave::LoadWaveFile(const std::string& path) { return LoadWaveFile(path, ChannelPick{}); }
 
-bool CWave::LoadWaveFile(const std::string& path, const ChannelPick& pick) {
+bool CWave::LoadWaveFile(const std::string& path, const ChannelPick& pick, const std::string& shownName) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return false;
   FileStream file;
@@ -136,7 +136,7 @@ bool CWave::LoadWaveFile(const std::string& path, const ChannelPick& pick) {
   const AudioReadResult read = ReadAudio(file, *this, pick);
   if (read.outcome == AudioReadOutcome::kFailed) {
     AppMessage("Failed to load file");
-    AppMessage(CannotOpenMessage(path, read.unreadableNote));
+    AppMessage(CannotOpenMessage(shownName.empty() ? path : shownName, read.unreadableNote));
     return false;
   }
   return true;
