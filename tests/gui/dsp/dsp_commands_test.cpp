@@ -24,24 +24,11 @@
 #include "gui/dsp/filter_dlg.h"
 #include "gui/dsp/filter_run_dlg.h"
 #include "gui/dsp/wave_format_dlg.h"
+#include "support/dialog_driving.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-// Acts on the next modal dialog of type T once it is shown.
-template <typename T>
-void WhenShown(std::function<void(T&)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      act(*dlg);
-    }
-  });
-  poll->start(20);
-}
 
 class DspCommands : public ::testing::Test {
  protected:

@@ -34,33 +34,12 @@
 #include "gui/dsp/signal_sketch.h"
 #include "gui/dsp/wave_format_dlg.h"
 #include "render/qt_convert.h"
+#include "support/dialog_driving.h"
 #include "support/recording_prompt.h"
 #include "support/screenshot.h"
 #include "support/temp_dir.h"
 
 namespace {
-
-template <typename T>
-T* Child(QWidget& w, const char* name) {
-  T* child = w.findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
-
-// Acts on the next modal dialog of type T once it is shown.
-template <typename T>
-QPointer<QTimer> WhenShown(std::function<void(T&)> act) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, act] {
-    if (auto* dlg = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      poll->stop();
-      poll->deleteLater();
-      act(*dlg);
-    }
-  });
-  poll->start(20);
-  return poll;
-}
 
 // Types into a field and leaves it, as focus moving on does.
 void Enter(QLineEdit* field, const QString& text) {

@@ -20,6 +20,7 @@
 #include "core/wave/wave.h"
 #include "gui/textio/text_in_dlg.h"
 #include "gui/textio/text_out_dlg.h"
+#include "support/dialog_driving.h"
 #include "support/screenshot.h"
 #include "support/temp_dir.h"
 
@@ -32,13 +33,6 @@ void FillSine(CWave& wave, uint16_t channels, uint32_t frames) {
     wave.SetSample(i, static_cast<int>(12000 * std::sin(i * 0.0625)), kChannelLeft);
     if (channels == 2) wave.SetSample(i, static_cast<int>(-6000 * std::sin(i * 0.25)), kChannelRight);
   }
-}
-
-template <typename T>
-T* Child(QWidget& parent, const char* name) {
-  T* child = parent.findChild<T*>(QString::fromLatin1(name));
-  EXPECT_NE(child, nullptr) << name;
-  return child;
 }
 
 QPushButton* OkButton(QDialog& dlg) {
