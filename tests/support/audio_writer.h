@@ -9,10 +9,12 @@
 #include <cstdint>
 #include <numbers>
 #include <string>
+#include <type_traits>
 #include <vector>
 
-inline bool WriteAudioInts(const std::string& path, int format, int rateHz, int channels,
-                           const std::vector<int32_t>& interleaved) {
+// Writes the interleaved samples through the library's writer for int32_t or double.
+template <typename Sample>
+bool WriteAudio(const std::string& path, int format, int rateHz, int channels, const std::vector<Sample>& interleaved) {
   SF_INFO info{};
   info.samplerate = rateHz;
   info.channels = channels;
@@ -20,21 +22,24 @@ inline bool WriteAudioInts(const std::string& path, int format, int rateHz, int 
   SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
   if (!f) return false;
   const sf_count_t frames = static_cast<sf_count_t>(interleaved.size()) / channels;
-  const bool ok = sf_writef_int(f, interleaved.data(), frames) == frames;
-  return sf_close(f) == 0 && ok;
+  sf_count_t written;
+  if constexpr (std::is_same_v<Sample, double>) {
+    written = sf_writef_double(f, interleaved.data(), frames);
+  } else {
+    static_assert(std::is_same_v<Sample, int32_t>);
+    written = sf_writef_int(f, interleaved.data(), frames);
+  }
+  return sf_close(f) == 0 && written == frames;
+}
+
+inline bool WriteAudioInts(const std::string& path, int format, int rateHz, int channels,
+                           const std::vector<int32_t>& interleaved) {
+  return WriteAudio(path, format, rateHz, channels, interleaved);
 }
 
 inline bool WriteAudioDoubles(const std::string& path, int format, int rateHz, int channels,
                               const std::vector<double>& interleaved) {
-  SF_INFO info{};
-  info.samplerate = rateHz;
-  info.channels = channels;
-  info.format = format;
-  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-  if (!f) return false;
-  const sf_count_t frames = static_cast<sf_count_t>(interleaved.size()) / channels;
-  const bool ok = sf_writef_double(f, interleaved.data(), frames) == frames;
-  return sf_close(f) == 0 && ok;
+  return WriteAudio(path, format, rateHz, channels, interleaved);
 }
 
 // Sines of the given amplitudes (full scale 1.0) and frequencies, one per channel.

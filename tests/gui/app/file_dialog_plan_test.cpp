@@ -3,10 +3,10 @@
 #include "gui/app/file_dialog_plan.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include "core/doc/wav_doc.h"
 #include "render/qt_convert.h"
+#include "support/audio_writer.h"
 #include "support/recording_prompt.h"
 #include "support/temp_dir.h"
 
@@ -14,15 +14,7 @@ namespace {
 
 std::string WriteFlac(const TempDir& dir, const std::string& name) {
   const std::string path = dir.Path(name);
-  SF_INFO info{};
-  info.samplerate = 44100;
-  info.channels = 1;
-  info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
-  SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-  EXPECT_TRUE(f);
-  const int samples[4] = {0, 1 << 20, -(1 << 20), 0};
-  sf_writef_int(f, samples, 4);
-  sf_close(f);
+  EXPECT_TRUE(WriteAudioInts(path, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 44100, 1, {0, 1 << 20, -(1 << 20), 0}));
   return path;
 }
 
