@@ -26,13 +26,6 @@ constexpr const char* kStdoutName = "standard output";
 constexpr const char* kSpoolFileName = "stdin";
 constexpr size_t kSpoolPieceBytes = size_t{1} << 20;
 
-std::string TempFolder() {
-  const char* dir = std::getenv("TMPDIR");
-  std::string folder = dir && *dir ? dir : "/tmp";
-  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
-
 // The copy of standard input is removed by the signals that end a command too. Only one
 // copy exists at a time; its names are kept where a signal handler can reach them.
 char g_spoolFile[PATH_MAX];
@@ -99,9 +92,9 @@ int CliInput::Open(const CliCommand& command, const std::string& argument) {
     return RefuseFile(command, name_, "is a terminal; send a file into it (sonvue-cli " + std::string(command.name) +
                                           " - < FILE, or through a pipe)");
   }
-  std::string folder = TempFolder() + "/sonvue-stdin-XXXXXX";
+  std::string folder = TempDirectory() + "/sonvue-stdin-XXXXXX";
   if (!::mkdtemp(folder.data())) {
-    return RefuseFile(command, name_, "cannot be kept in " + TempFolder() + " (" + Reason(errno) + ")");
+    return RefuseFile(command, name_, "cannot be kept in " + TempDirectory() + " (" + Reason(errno) + ")");
   }
   const std::string file = folder + "/" + kSpoolFileName;
   if (folder.size() >= sizeof g_spoolFolder || file.size() >= sizeof g_spoolFile) {
@@ -125,7 +118,7 @@ int CliInput::Open(const CliCommand& command, const std::string& argument) {
     if (got < 0) return RefuseFile(command, name_, "cannot be read (" + Reason(errno) + ")");
     if (got == 0) break;
     if (!copy.Write(piece.data(), static_cast<size_t>(got))) {
-      return RefuseFile(command, name_, "cannot be kept in " + TempFolder() + " (" + Reason(errno) + ")");
+      return RefuseFile(command, name_, "cannot be kept in " + TempDirectory() + " (" + Reason(errno) + ")");
     }
   }
   SettleStreamedWaveSizes(copy);

@@ -12,21 +12,16 @@
 
 bool UseTempFiles = true;
 
-namespace {
-
 std::string TempDirectory() {
   const char* dir = std::getenv("TMPDIR");
-  if (dir && *dir) return dir;
-  return "/tmp";
+  std::string folder = dir && *dir ? dir : "/tmp";
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
 }
-
-}  // namespace
 
 bool MakeTempFileName(const char* prefix, std::string& path) {
   std::string p = (prefix && *prefix) ? prefix : "wft";
-  std::string dir = TempDirectory();
-  if (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-  std::string pattern = dir + "/" + p + "XXXXXX";
+  std::string pattern = TempDirectory() + "/" + p + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   int fd = ::mkostemp(name.data(), O_CLOEXEC);

@@ -220,6 +220,9 @@ class CWave {
   int wrapped_ = 0;
 };
 
+// The folder of temporary files: $TMPDIR, or /tmp; without a trailing slash.
+std::string TempDirectory();
+
 // Temporary files: a unique file in the temporary directory with a three-letter prefix
 // ("wft" when none is given); the file is created empty. False without a message.
 bool MakeTempFileName(const char* prefix, std::string& path);
