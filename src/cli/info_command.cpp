@@ -156,7 +156,7 @@ int RunInfo(CliArgs& args) {
       return UsageError(self, "--stats and --pick apply to audio files, not to a .wft document");
     }
     CWavDoc doc;
-    if (!doc.OnOpenDocument(path)) return RefuseFile(self, input.Name(), "cannot be read");
+    if (!doc.OnOpenDocument(path, ChannelPick{}, input.Name())) return RefuseFile(self, input.Name(), "cannot be read");
     PrintDocument(doc);
     return kExitOk;
   }
@@ -174,7 +174,7 @@ int RunInfo(CliArgs& args) {
   // The levels need the samples: the file is opened as the program opens it, and the
   // format printed is what was read.
   CWave wave;
-  if (!wave.LoadWaveFile(path, pick)) return RefuseFile(self, input.Name(), "cannot be read");
+  if (!wave.LoadWaveFile(path, pick, input.Name())) return RefuseFile(self, input.Name(), "cannot be read");
   if (!PrintWave(wave)) return RefuseFile(self, input.Name(), kNoSamplesMessage);
   if (wave.Source()) std::printf("%s\n", SourceLine(*wave.Source(), wave.Bits()).c_str());
   if (probe.riffWave) {
