@@ -170,11 +170,7 @@ void CGeneratorDlg::UpdateButtons() {
   if (!playing) playWatch_->stop();
 }
 
-int CGeneratorDlg::DurationForFades() const {
-  bool ok = false;
-  const int typed = duration_->text().trimmed().toInt(&ok);
-  return ok ? typed : settings_.durationMs;
-}
+int CGeneratorDlg::DurationForFades() const { return NumberOr(duration_, settings_.durationMs); }
 
 void CGeneratorDlg::AddComponent() {
   if (settings_.components.size() >= static_cast<size_t>(kMaxSignalComponents)) return;

@@ -18,6 +18,14 @@ inline QLineEdit* NumberField(int value, const char* name, QWidget* parent) {
   return e;
 }
 
+// The field's number as it stands, or the fallback when it holds none (for what follows the
+// typing, such as the sketches, before the field is read for good).
+inline int NumberOr(const QLineEdit* field, int fallback) {
+  bool ok = false;
+  const int v = field->text().trimmed().toInt(&ok);
+  return ok ? v : fallback;
+}
+
 // The field's whole number; false after "整数を入力してください。" when it holds none.
 inline bool ReadIntField(QLineEdit* field, int32_t& value) {
   bool ok = false;

@@ -95,13 +95,6 @@ class PatternView : public QWidget {
   std::function<std::vector<SketchPoint>()> points_;
 };
 
-// The field's number as it stands, or the fallback when it holds none (for the sketches).
-int NumberOr(const QLineEdit* field, int fallback) {
-  bool ok = false;
-  const int v = field->text().trimmed().toInt(&ok);
-  return ok ? v : fallback;
-}
-
 // "label [field] unit" in one row.
 QHBoxLayout* Row(QWidget* parent, const QString& label, QWidget* field, const QString& unit) {
   auto* row = new QHBoxLayout;
