@@ -19,12 +19,6 @@ bool StartsWith(const uint8_t* bytes, size_t count, size_t at, const char* text)
   return at + n <= count && std::memcmp(bytes + at, text, n) == 0;
 }
 
-std::string Hex4(unsigned value) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%04X", value);
-  return text;
-}
-
 std::string FirstBytes(const uint8_t* bytes, size_t count) {
   std::string text;
   for (size_t i = 0; i < std::min<size_t>(count, 8); ++i) {

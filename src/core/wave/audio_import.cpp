@@ -13,6 +13,7 @@
 #include "core/io/byte_stream.h"
 #include "core/wave/sample_buffer.h"
 #include "core/wave/sample_rounding.h"
+#include "core/wave/text_join.h"
 #include "core/wave/wave.h"
 
 namespace {
@@ -143,11 +144,7 @@ void DescribeEncoding(int sub, SourceFormat& s, bool& readAsFloat) {
     case SF_FORMAT_MPEG_LAYER_I: s.codec = "Layer I"; readAsFloat = true; break;
     case SF_FORMAT_MPEG_LAYER_II: s.codec = "Layer II"; readAsFloat = true; break;
     case SF_FORMAT_MPEG_LAYER_III: s.codec = "Layer III"; readAsFloat = true; break;
-    default: {
-      char hex[32];
-      std::snprintf(hex, sizeof hex, "encoding 0x%04X", static_cast<unsigned>(sub));
-      s.codec = hex;
-    }
+    default: s.codec = Join("encoding ", Hex4(static_cast<unsigned>(sub)));
   }
 }
 
