@@ -5,7 +5,6 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <memory>
 #include <vector>
