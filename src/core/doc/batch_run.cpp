@@ -97,12 +97,14 @@ std::optional<uint32_t> CWavDoc::RunBatchAnalysis(const BatchOptions& options) {
   std::atomic<bool> cancel{false};
   std::vector<std::atomic<uint64_t>> done(analysers.size());
   const uint64_t total = uint64_t{plan.size()} * analysers.size();
-  auto analyse = [&](size_t index) {
-    for (size_t i = 0; i < plan.size() && !cancel.load(std::memory_order_relaxed); ++i) {
-      const int first = i == 0 ? 1 : 0;
-      analysers[index]->AnalyseBlock(plan[i].startFrame, first, first);
-      done[index].fetch_add(1, std::memory_order_relaxed);
-    }
+  // Box b analyses planned block i, as the timer run's tick i would have it do.
+  auto analyseBlock = [&](size_t b, size_t i) {
+    const int first = i == 0 ? 1 : 0;
+    analysers[b]->AnalyseBlock(plan[i].startFrame, first, first);
+    done[b].fetch_add(1, std::memory_order_relaxed);
+  };
+  auto analyse = [&](size_t b) {
+    for (size_t i = 0; i < plan.size() && !cancel.load(std::memory_order_relaxed); ++i) analyseBlock(b, i);
   };
   auto doneSoFar = [&] {
     uint64_t sum = 0;
@@ -127,11 +129,7 @@ std::optional<uint32_t> CWavDoc::RunBatchAnalysis(const BatchOptions& options) {
     uint64_t sincePump = 0;
     for (size_t i = 0; i < plan.size() && !cancel; ++i) {
       follow(i);
-      for (size_t b = 0; b < analysers.size(); ++b) {
-        const int first = i == 0 ? 1 : 0;
-        analysers[b]->AnalyseBlock(plan[i].startFrame, first, first);
-        done[b].fetch_add(1, std::memory_order_relaxed);
-      }
+      for (size_t b = 0; b < analysers.size(); ++b) analyseBlock(b, i);
       sincePump += step;
       if (sincePump >= kPumpIntervalFrames) {
         sincePump = 0;
